@@ -1,0 +1,25 @@
+// The unit that integrates the suite into one IDE per call: the entry point
+// with its process-wide state, discovery, the registrations and the help merge.
+#pragma once
+
+#include <string>
+
+namespace ComponentSetup {
+
+// The caller's block: 40 bytes the library never touches, then the address of
+// the request text. Nothing behind it is read.
+struct SetupParamBlock {
+    unsigned char Reserved[40];
+    const char* RequestText;
+};
+static_assert(sizeof(void*) != 4 || sizeof(SetupParamBlock) == 44,
+              "the request text's address follows 40 reserved bytes");
+
+// Runs one request and always returns 0; nothing escapes it.
+int IDEInstall(const void* paramBlock) noexcept;
+
+// The suite's "InstallDir" as stored (ending with a backslash), read afresh
+// by every call of IDEInstall.
+const std::string& ProductInstallDir() noexcept;
+
+}  // namespace ComponentSetup

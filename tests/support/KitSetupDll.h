@@ -1,0 +1,58 @@
+// Drives the built KitSetup.dll the way a setup program does: loads it,
+// builds a parameter block, calls IDEInstall, and meanwhile finds, reads and
+// closes every information box the call shows.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace KitTest {
+
+struct SeenBox {
+    std::string caption;
+    std::string text;  // byte for byte, as the dialog holds it
+    // What the library passed to MessageBoxA (recorded through its import).
+    HWND owner = nullptr;
+    UINT style = 0;
+    bool styleRecorded = false;
+};
+
+struct CallOutcome {
+    int result = -1;
+    int stackDelta = 0;  // bytes the call left on (+) or took off (-) the stack
+    std::vector<SeenBox> boxes;
+    int messageBoxCalls = 0;  // calls of MessageBoxA, shown or not
+};
+
+class KitSetupDll {
+public:
+    KitSetupDll();  // loads KitSetup.dll by name from the test program's folder
+    ~KitSetupDll();
+    KitSetupDll(const KitSetupDll&) = delete;
+    KitSetupDll& operator=(const KitSetupDll&) = delete;
+
+    HMODULE Module() const { return module_; }
+    FARPROC Export() const { return export_; }
+
+    // Calls IDEInstall with a block whose request pointer is the given text
+    // (nullptr for a null pointer).
+    CallOutcome Call(const char* requestText) const;
+    CallOutcome Call(const std::string& requestText) const { return Call(requestText.c_str()); }
+    // Calls IDEInstall with the given block address as it stands.
+    CallOutcome CallWithBlock(const void* block) const;
+
+private:
+    HMODULE module_ = nullptr;
+    FARPROC export_ = nullptr;
+};
+
+// The path of KitSetup.dll beside the test program.
+std::string KitSetupDllPath();
+
+// Calls a stdcall function of one 4-byte argument and measures what the call
+// did to the stack pointer.
+int CallStdcall1(FARPROC function, const void* argument, int* stackDelta);
+
+}  // namespace KitTest
