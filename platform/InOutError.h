@@ -1,0 +1,24 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace KitPlatform {
+
+// A failed text-file operation. The code is the platform's error code of the
+// failed file function (2 for a missing file), or one of the codes below.
+class EInOutError : public std::runtime_error {
+public:
+    static constexpr unsigned long kFileNotOpen = 103;
+    static constexpr unsigned long kFileNotOpenForInput = 104;
+    static constexpr unsigned long kFileNotOpenForOutput = 105;
+
+    EInOutError(unsigned long code, const std::string& message)
+        : std::runtime_error(message), code_(code) {}
+    unsigned long Code() const noexcept { return code_; }
+
+private:
+    unsigned long code_;
+};
+
+}  // namespace KitPlatform

@@ -1,0 +1,40 @@
+// A profile file (sections in square brackets, key=value lines) reached
+// through the Windows profile functions.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace KitPlatform {
+
+class EIniFileException : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TIniFile {
+public:
+    explicit TIniFile(std::string path);
+    // Makes the platform write its cached copy of the file to disk.
+    ~TIniFile();
+    TIniFile(const TIniFile&) = delete;
+    TIniFile& operator=(const TIniFile&) = delete;
+
+    // The value, or the default when the file, section or key is missing. Read
+    // through a 2048-byte buffer: a longer value comes back cut to 2047.
+    std::string ReadIniString(const std::string& section, const std::string& ident,
+                              const std::string& defaultText) const;
+    // The same, but the value whole, whatever its length.
+    std::string ReadIniStringWhole(const std::string& section, const std::string& ident,
+                                   const std::string& defaultText) const;
+    // Raises EIniFileException ("Unable to write to <path>") when refused.
+    void WriteIniString(const std::string& section, const std::string& ident,
+                        const std::string& value);
+
+    const std::string& Path() const noexcept { return path_; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace KitPlatform

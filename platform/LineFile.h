@@ -1,0 +1,45 @@
+// A line-oriented 8-bit text file. Lines end at LF or CR LF; a lone CR is
+// dropped; byte 26 ends the file; lines have no length limit. Every line
+// written ends with CR LF. Reading and writing are buffered.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/InOutError.h"
+
+namespace KitPlatform {
+
+class LineFile {
+public:
+    enum class State { Closed, Reading, Writing };
+
+    explicit LineFile(std::string path);
+    // Closes an open file without raising.
+    ~LineFile();
+    LineFile(const LineFile&) = delete;
+    LineFile& operator=(const LineFile&) = delete;
+
+    // Each open operation closes the file first when it is open. A path longer
+    // than 259 characters is refused with EInOutError.
+    void OpenTextForReading();
+    void CreateTextForWriting();
+    void OpenTextForAppending();
+
+    // The next line without its line break; empty at the end of the file.
+    std::string ReadTextLine();
+    // True when no further byte can be read or the next byte is 26.
+    bool AtEndOfText();
+    void WriteTextLine(std::string_view text);
+    // Writes out what is buffered, then closes. 103 when not open.
+    void CloseText();
+
+    State CurrentState() const noexcept;
+    const std::string& Path() const noexcept;
+
+private:
+    struct Impl;
+    Impl* impl_;
+};
+
+}  // namespace KitPlatform
