@@ -2,8 +2,7 @@
 # platform/; everything else is Win32 code.
 file(GLOB KITSETUP_TEXT_SOURCES CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/platform/text/*.cpp
-  ${PROJECT_SOURCE_DIR}/setup/text/*.cpp
-  ${PROJECT_SOURCE_DIR}/setup/InstallRequest.cpp)
+  ${PROJECT_SOURCE_DIR}/setup/text/*.cpp)
 
 add_library(kitsetup_text STATIC ${KITSETUP_TEXT_SOURCES})
 target_include_directories(kitsetup_text PUBLIC ${PROJECT_SOURCE_DIR})
@@ -12,7 +11,6 @@ if(WIN32)
   file(GLOB KITSETUP_CORE_SOURCES CONFIGURE_DEPENDS
     ${PROJECT_SOURCE_DIR}/platform/*.cpp
     ${PROJECT_SOURCE_DIR}/setup/*.cpp)
-  list(REMOVE_ITEM KITSETUP_CORE_SOURCES ${PROJECT_SOURCE_DIR}/setup/InstallRequest.cpp)
 
   add_library(kitsetup_core STATIC ${KITSETUP_CORE_SOURCES})
   target_include_directories(kitsetup_core PUBLIC ${PROJECT_SOURCE_DIR})

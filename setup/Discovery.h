@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "setup/InstallRequest.h"
+#include "setup/text/InstallRequest.h"
 
 namespace ComponentSetup {
 

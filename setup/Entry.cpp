@@ -9,7 +9,7 @@
 #include "setup/DelphiRegistration.h"
 #include "setup/Discovery.h"
 #include "setup/HelpMerge.h"
-#include "setup/InstallRequest.h"
+#include "setup/text/InstallRequest.h"
 
 namespace ComponentSetup {
 

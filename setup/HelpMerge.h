@@ -1,6 +1,6 @@
 #pragma once
 
-#include "setup/InstallRequest.h"
+#include "setup/text/InstallRequest.h"
 
 namespace ComponentSetup {
 

@@ -1,4 +1,4 @@
-#include "setup/InstallRequest.h"
+#include "setup/text/InstallRequest.h"
 
 namespace ComponentSetup {
 
