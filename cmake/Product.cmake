@@ -2,9 +2,16 @@
 # resource, and no imports beyond the system DLLs.
 enable_language(RC)
 
+# The MSVC linker matches the undecorated name itself; GNU ld is told which
+# decorated symbol the name stands for.
+if(MSVC)
+  set(KITSETUP_DEF ${PROJECT_SOURCE_DIR}/KitSetup/KitSetup.msvc.def)
+else()
+  set(KITSETUP_DEF ${PROJECT_SOURCE_DIR}/KitSetup/KitSetup.def)
+endif()
 add_library(KitSetup SHARED
   ${PROJECT_SOURCE_DIR}/KitSetup/KitSetup.cpp
-  ${PROJECT_SOURCE_DIR}/KitSetup/KitSetup.def
+  ${KITSETUP_DEF}
   ${PROJECT_SOURCE_DIR}/KitSetup/KitSetup.rc)
 set_target_properties(KitSetup PROPERTIES PREFIX "" OUTPUT_NAME KitSetup)
 target_link_libraries(KitSetup PRIVATE kitsetup_core)
