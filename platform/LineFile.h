@@ -3,6 +3,7 @@
 // written ends with CR LF. Reading and writing are buffered.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -39,7 +40,7 @@ public:
 
 private:
     struct Impl;
-    Impl* impl_;
+    std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace KitPlatform

@@ -1,0 +1,239 @@
+#include "platform/LineFile.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/FileAttributes.h"
+#include "platform/UniqueHandle.h"
+#include "platform/text/LineSplitter.h"
+
+namespace KitPlatform {
+
+namespace {
+
+// One buffer for either direction: a line is never read or written with its
+// own system call, and a file of any size streams through the same memory.
+constexpr std::size_t kBufferSize = 64 * 1024;
+
+// Longest path the file functions take without the long-path prefix.
+constexpr std::size_t kMaxPathLength = MAX_PATH - 1;
+
+constexpr char kLineEnd[] = "\r\n";
+
+std::string DescribeCode(unsigned long code) {
+    switch (code) {
+    case EInOutError::kFileNotOpen: return "File not open";
+    case EInOutError::kFileNotOpenForInput: return "File not open for input";
+    case EInOutError::kFileNotOpenForOutput: return "File not open for output";
+    case ERROR_FILENAME_EXCED_RANGE: return "File name too long";
+    default: return "I/O error " + std::to_string(code);
+    }
+}
+
+[[noreturn]] void Raise(unsigned long code, const std::string& path) {
+    throw EInOutError(code, DescribeCode(code) + ": " + path);
+}
+
+// The thread's last error, never 0: a function that failed without saying why
+// still has to give a failure code.
+unsigned long LastErrorCode() noexcept {
+    const DWORD code = ::GetLastError();
+    return code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE;
+}
+
+// A path the file functions would cut short or misread is refused before it
+// reaches them: one too long, or one with a NUL that would end it early.
+void CheckPath(const std::string& path) {
+    if (path.size() > kMaxPathLength) Raise(ERROR_FILENAME_EXCED_RANGE, path);
+    if (path.find('\0') != std::string::npos) Raise(ERROR_INVALID_NAME, path);
+}
+
+struct OpenMode {
+    DWORD access;
+    DWORD disposition;
+    LineFile::State state;
+    bool atEnd;
+};
+
+constexpr OpenMode kForReading{GENERIC_READ, OPEN_EXISTING, LineFile::State::Reading, false};
+constexpr OpenMode kForWriting{GENERIC_WRITE, CREATE_ALWAYS, LineFile::State::Writing, false};
+constexpr OpenMode kForAppending{GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING,
+                                 LineFile::State::Writing, true};
+
+// Windows refuses to open a read-only file for writing; so does this class,
+// also where the platform would let it through.
+void CheckWritable(const OpenMode& mode, const std::string& path) {
+    if ((mode.access & GENERIC_WRITE) && IsReadOnlyFile(path)) Raise(ERROR_ACCESS_DENIED, path);
+}
+
+}  // namespace
+
+struct LineFile::Impl {
+    explicit Impl(std::string filePath) : path(std::move(filePath)) {}
+
+    std::string path;
+    State state = State::Closed;
+    UniqueFileHandle handle;
+    std::vector<char> buffer;
+    std::size_t position = 0;  // reading: the first byte not yet fed to the splitter
+    std::size_t filled = 0;    // reading: bytes in the buffer; writing: bytes waiting
+    KitText::LineSplitter splitter;
+
+    void Open(const OpenMode& mode);
+    void Close();
+    void CloseQuietly() noexcept;
+
+    bool Refill();
+    std::string_view Ahead() const noexcept {
+        return std::string_view(buffer.data() + position, filled - position);
+    }
+
+    void Append(std::string_view bytes);
+    unsigned long WriteOut() noexcept;
+    void Flush();
+};
+
+void LineFile::Impl::Open(const OpenMode& mode) {
+    if (state != State::Closed) Close();
+    CheckPath(path);
+    CheckWritable(mode, path);
+    UniqueFileHandle opened(::CreateFileA(path.c_str(), mode.access, FILE_SHARE_READ, nullptr,
+                                          mode.disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!opened) Raise(LastErrorCode(), path);
+    if (::GetFileType(opened.get()) == FILE_TYPE_UNKNOWN) {
+        Raise(EInOutError::kFileNotOpenForOutput, path);
+    }
+    if (mode.atEnd) {
+        LARGE_INTEGER zero{};
+        if (!::SetFilePointerEx(opened.get(), zero, nullptr, FILE_END)) {
+            Raise(LastErrorCode(), path);
+        }
+    }
+    buffer.resize(kBufferSize);
+    position = 0;
+    filled = 0;
+    splitter.Reset();
+    handle = std::move(opened);
+    state = mode.state;
+}
+
+// The handle is closed and the state is closed whatever fails on the way; the
+// first failure is raised afterwards.
+void LineFile::Impl::Close() {
+    if (state == State::Closed) Raise(EInOutError::kFileNotOpen, path);
+    unsigned long failure = state == State::Writing ? WriteOut() : 0;
+    state = State::Closed;
+    if (!::CloseHandle(handle.release()) && failure == 0) failure = LastErrorCode();
+    if (failure != 0) Raise(failure, path);
+}
+
+void LineFile::Impl::CloseQuietly() noexcept {
+    if (state == State::Writing) WriteOut();
+    state = State::Closed;
+    handle.reset();
+}
+
+// False at the end of the file.
+bool LineFile::Impl::Refill() {
+    position = 0;
+    filled = 0;
+    DWORD read = 0;
+    if (!::ReadFile(handle.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read,
+                    nullptr)) {
+        Raise(LastErrorCode(), path);
+    }
+    filled = read;
+    return read != 0;
+}
+
+void LineFile::Impl::Append(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const std::size_t count = std::min(buffer.size() - filled, bytes.size());
+        std::memcpy(buffer.data() + filled, bytes.data(), count);
+        filled += count;
+        bytes.remove_prefix(count);
+        if (filled == buffer.size()) Flush();
+    }
+}
+
+// Writes the waiting bytes and empties the buffer, also when writing fails:
+// bytes the disk refused once are not offered again. Returns the failure code
+// or 0.
+unsigned long LineFile::Impl::WriteOut() noexcept {
+    unsigned long failure = 0;
+    std::size_t done = 0;
+    while (done < filled) {
+        DWORD written = 0;
+        if (!::WriteFile(handle.get(), buffer.data() + done, static_cast<DWORD>(filled - done),
+                         &written, nullptr)) {
+            failure = LastErrorCode();
+            break;
+        }
+        if (written == 0) {
+            failure = ERROR_DISK_FULL;
+            break;
+        }
+        done += written;
+    }
+    filled = 0;
+    return failure;
+}
+
+void LineFile::Impl::Flush() {
+    const unsigned long failure = WriteOut();
+    if (failure != 0) Raise(failure, path);
+}
+
+// ---- LineFile ---------------------------------------------------------------
+
+LineFile::LineFile(std::string path) : impl_(std::make_unique<Impl>(std::move(path))) {}
+
+LineFile::~LineFile() {
+    if (impl_) impl_->CloseQuietly();
+}
+
+void LineFile::OpenTextForReading() { impl_->Open(kForReading); }
+
+void LineFile::CreateTextForWriting() { impl_->Open(kForWriting); }
+
+void LineFile::OpenTextForAppending() { impl_->Open(kForAppending); }
+
+std::string LineFile::ReadTextLine() {
+    Impl& file = *impl_;
+    if (file.state != State::Reading) Raise(EInOutError::kFileNotOpenForInput, file.path);
+    while (!file.splitter.LineReady()) {
+        if (file.position == file.filled && !file.Refill()) {
+            file.splitter.EndInput();
+            break;
+        }
+        file.position += file.splitter.Feed(file.Ahead());
+    }
+    return file.splitter.TakeLine();
+}
+
+bool LineFile::AtEndOfText() {
+    Impl& file = *impl_;
+    if (file.state != State::Reading) Raise(EInOutError::kFileNotOpenForInput, file.path);
+    if (!file.splitter.Ended() && file.position == file.filled && !file.Refill()) {
+        file.splitter.EndInput();
+    }
+    return file.splitter.AtEnd(file.Ahead());
+}
+
+void LineFile::WriteTextLine(std::string_view text) {
+    Impl& file = *impl_;
+    if (file.state != State::Writing) Raise(EInOutError::kFileNotOpenForOutput, file.path);
+    file.Append(text);
+    file.Append(kLineEnd);
+}
+
+void LineFile::CloseText() { impl_->Close(); }
+
+LineFile::State LineFile::CurrentState() const noexcept { return impl_->state; }
+
+const std::string& LineFile::Path() const noexcept { return impl_->path; }
+
+}  // namespace KitPlatform

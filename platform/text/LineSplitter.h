@@ -1,0 +1,56 @@
+// Splits 8-bit text, fed in chunks of any size, into lines.
+//
+// LF ends a line. A CR never belongs to a line: followed by LF it is part of
+// the line end, alone it is dropped. Because a CR is never kept, a CR at the
+// end of one chunk and its LF at the start of the next need no look-ahead.
+// Byte 26 (Ctrl-Z) ends the text: it and everything after it are never taken.
+// The end of the input ends the last line, so a last line without a line break
+// comes back whole. Lines have no length limit; only the current line is held.
+// Free of any OS header so it also builds natively.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace KitText {
+
+inline constexpr char kEndOfTextMark = '\x1a';
+
+class LineSplitter {
+public:
+    // Takes bytes from chunk into the current line until a line end or the end
+    // mark is met or the chunk is used up. Returns the number of bytes taken,
+    // the line end and the end mark included; takes nothing while a complete
+    // line waits or once the text has ended.
+    std::size_t Feed(std::string_view chunk);
+
+    // No input follows: the current line, however long, is complete.
+    void EndInput() noexcept;
+
+    // A complete line waits for TakeLine. Once the text has ended this stays
+    // true: every further line is empty.
+    bool LineReady() const noexcept { return lineReady_ || ended_; }
+
+    // Hands out the waiting line (empty once the text has ended) and starts
+    // the next one.
+    std::string TakeLine();
+
+    // The end mark was taken or the input ended: nothing more is read.
+    bool Ended() const noexcept { return ended_; }
+
+    // True when no further character can be read, given the bytes not yet fed
+    // (ahead): the text has ended, or ahead is empty because the input is used
+    // up, or the next byte is the end mark. Consumes nothing.
+    bool AtEnd(std::string_view ahead) const noexcept;
+
+    // Back to the start of a new text.
+    void Reset() noexcept;
+
+private:
+    std::string line_;
+    bool lineReady_ = false;
+    bool ended_ = false;
+};
+
+}  // namespace KitText
