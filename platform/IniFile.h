@@ -24,7 +24,8 @@ public:
     // through a 2048-byte buffer: a longer value comes back cut to 2047.
     std::string ReadIniString(const std::string& section, const std::string& ident,
                               const std::string& defaultText) const;
-    // The same, but the value whole, whatever its length.
+    // The same, but the value whole, whatever its length: a value is never
+    // handed out cut short (one beyond 256 MiB raises EIniFileException).
     std::string ReadIniStringWhole(const std::string& section, const std::string& ident,
                                    const std::string& defaultText) const;
     // Raises EIniFileException ("Unable to write to <path>") when refused.

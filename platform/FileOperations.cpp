@@ -1,0 +1,133 @@
+#include "platform/FileOperations.h"
+
+#include <windows.h>
+
+#include "platform/FileAttributes.h"
+#include "platform/UniqueHandle.h"
+
+namespace KitPlatform {
+
+namespace {
+
+// Longest path the file functions take without the long-path prefix.
+constexpr std::size_t kMaxPathLength = MAX_PATH - 1;
+
+// A NUL inside the string would end the path early and name another file.
+bool HasNoNul(const std::string& path) noexcept { return path.find('\0') == std::string::npos; }
+
+bool IsUsablePath(const std::string& path) noexcept {
+    return !path.empty() && path.size() <= kMaxPathLength && HasNoNul(path);
+}
+
+bool HasWildcard(const std::string& path) noexcept {
+    return path.find_first_of("*?") != std::string::npos;
+}
+
+// The directory part of a path, for a sibling file: "." for a bare name, the
+// drive for "C:name", the root for "\name".
+std::string DirectoryOf(const std::string& path) {
+    const std::size_t separator = path.find_last_of("\\/:");
+    if (separator == std::string::npos) return ".";
+    if (path[separator] == ':' || separator == 0) return path.substr(0, separator + 1);
+    return path.substr(0, separator);
+}
+
+// A scratch file that is deleted when it goes out of scope unless kept.
+class TemporaryFile {
+public:
+    TemporaryFile() = default;
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        if (path_.empty()) return;
+        ::SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(path_.c_str());
+    }
+
+    // Creates an empty file with a new name in directory.
+    bool CreateIn(const std::string& directory) {
+        char name[MAX_PATH] = {};
+        if (!::GetTempFileNameA(directory.c_str(), "kit", 0, name)) return false;
+        path_ = name;
+        return true;
+    }
+    const std::string& Path() const noexcept { return path_; }
+    void Keep() noexcept { path_.clear(); }
+
+private:
+    std::string path_;
+};
+
+// Whether an existing file could be written now: fails when it is read-only or
+// when someone holds it open without sharing write access.
+bool CanOpenForWriting(const std::string& path) {
+    UniqueFileHandle probe(::CreateFileA(path.c_str(), GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return probe.valid();
+}
+
+// A copy keeps the source's attributes; the replacement must not inherit a
+// read-only flag that would lock the target afterwards.
+void ClearReadOnly(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        ::SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    }
+}
+
+// True when target is missing, or is a file that may be replaced now.
+bool TargetMayBeReplaced(const std::string& target) {
+    const DWORD attributes = ::GetFileAttributesA(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    // Checked here as well as by the probe below: a platform may let a
+    // privileged account open a read-only file for writing.
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) return false;
+    return CanOpenForWriting(target);
+}
+
+}  // namespace
+
+bool IsExistingFile(const std::string& path) {
+    // A wildcard would let the look-up report some other file that matches it.
+    if (!IsUsablePath(path) || HasWildcard(path)) return false;
+    WIN32_FIND_DATAA found;
+    UniqueFindHandle find(::FindFirstFileA(path.c_str(), &found));
+    if (!find) return false;
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool RemoveFile(const std::string& path) {
+    return HasNoNul(path) && ::DeleteFileA(path.c_str()) != FALSE;
+}
+
+// A read-only destination is refused as Windows refuses it, also where the
+// platform would overwrite it.
+bool CopyFileOver(const std::string& from, const std::string& to) {
+    if (!HasNoNul(from) || !HasNoNul(to)) return false;
+    if (IsReadOnlyFile(to)) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return ::CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+// The new content is first copied whole into a sibling of the target, then put
+// in the target's place by one rename, so the target holds either its old
+// bytes or all of the new ones, never a part of them.
+bool ReplaceFileContents(const std::string& source, const std::string& target) {
+    if (!IsUsablePath(source) || !IsUsablePath(target)) return false;
+    if (!TargetMayBeReplaced(target)) return false;
+    TemporaryFile replacement;
+    if (!replacement.CreateIn(DirectoryOf(target))) return false;
+    if (!::CopyFileA(source.c_str(), replacement.Path().c_str(), FALSE)) return false;
+    ClearReadOnly(replacement.Path());
+    if (!::MoveFileExA(replacement.Path().c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return false;
+    }
+    replacement.Keep();
+    return true;
+}
+
+}  // namespace KitPlatform
