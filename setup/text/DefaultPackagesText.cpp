@@ -1,0 +1,25 @@
+#include "setup/text/DefaultPackagesText.h"
+
+#include <utility>
+
+#include "setup/text/EntryList.h"
+
+namespace ComponentSetup {
+
+std::string DefaultPackageEntry(const std::string& name, int majorVersion) {
+    return name + std::to_string(majorVersion) + "0;";
+}
+
+std::optional<std::string> WithoutDefaultPackage(std::string packages, const std::string& entry) {
+    packages = WithEntryListEnd(std::move(packages));
+    if (!RemoveFirstWholeEntry(packages, entry, EntryCase::Sensitive)) return std::nullopt;
+    return packages;
+}
+
+std::optional<std::string> WithDefaultPackage(std::string packages, const std::string& entry) {
+    packages = WithEntryListEnd(std::move(packages));
+    if (!AppendEntryUnlessPresent(packages, entry, EntryCase::Sensitive)) return std::nullopt;
+    return packages;
+}
+
+}  // namespace ComponentSetup
