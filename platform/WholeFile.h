@@ -1,0 +1,20 @@
+// A file read or written as one block of bytes, for formats whose every byte
+// must survive an edit (a line file would rewrite the line breaks).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/InOutError.h"
+
+namespace KitPlatform {
+
+// The file's bytes, all of them. Raises EInOutError when it cannot be opened
+// or read; while it is read, others may read it but not write it.
+std::string ReadWholeFile(const std::string& path);
+
+// Creates the file, or empties an existing one, and writes bytes into it.
+// Raises EInOutError when any of that fails (a read-only file included).
+void WriteWholeFile(const std::string& path, std::string_view bytes);
+
+}  // namespace KitPlatform
