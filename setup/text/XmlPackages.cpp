@@ -137,7 +137,7 @@ std::optional<Reference> NumericReference(std::string_view text) {
         code = code * (hex ? 16 : 10) + static_cast<unsigned long>(digit);
         if (code > 127) return std::nullopt;
     }
-    if (at == digitsStart || at >= text.size() || code == 0) return std::nullopt;
+    if (at == digitsStart || at >= text.size()) return std::nullopt;
     return Reference{static_cast<char>(code), at + 1};
 }
 

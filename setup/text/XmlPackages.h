@@ -25,7 +25,8 @@ bool IsXmlProject(std::string_view bytes) noexcept;
 
 // Character references &amp; &lt; &gt; &quot; &apos; &#NN; &#xNN; are
 // replaced by their characters; a numeric one only when it stands for an
-// ASCII character (1 to 127). Anything else is kept as written.
+// ASCII character (0 to 127, so that every encoded byte comes back). Anything
+// else is kept as written.
 std::string DecodeXmlText(std::string_view raw);
 // The text made safe inside a quoted attribute value and against splitting:
 // & < > " ' and every byte of code 32 or below become references.

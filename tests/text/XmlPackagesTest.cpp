@@ -26,7 +26,7 @@ TEST(XmlPackages, ReferencesAreDecodedOnlyWhenComplete) {
     EXPECT_EQ(DecodeXmlText("a&amp;b&lt;c&gt;d&quot;e&apos;f"), "a&b<c>d\"e'f");
     EXPECT_EQ(DecodeXmlText("&#79;s&#x33;0&#x4f;"), "Os30O");
     // Not an ASCII character, not a reference, or unfinished: kept as written.
-    EXPECT_EQ(DecodeXmlText("&#233;&#x20AC;&#0;"), "&#233;&#x20AC;&#0;");
+    EXPECT_EQ(DecodeXmlText("&#233;&#x20AC;&#128;"), "&#233;&#x20AC;&#128;");
     EXPECT_EQ(DecodeXmlText("&nbsp; & &#; &#x; &#65 &#6a; &amp"), "&nbsp; & &#; &#x; &#65 &#6a; &amp");
     EXPECT_EQ(DecodeXmlText("&amp;amp;"), "&amp;");
 }
@@ -35,7 +35,7 @@ TEST(XmlPackages, EncodingProtectsMarkupQuotesAndSeparators) {
     EXPECT_EQ(EncodeXmlText("Os30Ctls60.bpi"), "Os30Ctls60.bpi");
     EXPECT_EQ(EncodeXmlText("a&b<c>d\"e'f"), "a&amp;b&lt;c&gt;d&quot;e&apos;f");
     EXPECT_EQ(EncodeXmlText("a b\tc\r\n"), "a&#32;b&#9;c&#13;&#10;");
-    const std::string awkward = "x&y <z> \"q\" 'r'\t";
+    const std::string awkward = std::string("x&y <z> \"q\" 'r'\t\x01") + '\0';
     EXPECT_EQ(DecodeXmlText(EncodeXmlText(awkward)), awkward);
 }
 
