@@ -1,10 +1,85 @@
-// NOT YET BUILT: the foundation only connects this step; it does nothing yet.
 #include "setup/HelpMerge.h"
+
+#include "platform/FileOperations.h"
+#include "platform/LineFile.h"
+#include "setup/Discovery.h"
 
 namespace ComponentSetup {
 
-bool MergeIdeHelp(IdeKind, int) noexcept {
-    return false;
+using KitPlatform::LineFile;
+
+namespace {
+
+// Writes the target's lines that match neither list to a fresh work file.
+// Both files are closed on every path; the closes of the normal path are the
+// ones that report a failed write.
+void WriteKeptLines(const std::string& targetPath, const std::string& workPath,
+                    HelpLineList removeLines, HelpLineList addLines) {
+    LineFile work(workPath);
+    work.CreateTextForWriting();
+    LineFile target(targetPath);
+    target.OpenTextForReading();
+    while (!target.AtEndOfText()) {
+        const std::string line = target.ReadTextLine();
+        if (HelpLineStays(line, addLines, removeLines)) work.WriteTextLine(line);
+    }
+    target.CloseText();
+    work.CloseText();
+}
+
+// Appends the added lines in list order, then one empty line.
+void AppendAddedLines(const std::string& workPath, HelpLineList addLines) {
+    LineFile work(workPath);
+    work.OpenTextForAppending();
+    for (std::string_view line : addLines) work.WriteTextLine(line);
+    work.WriteTextLine({});
+    work.CloseText();
+}
+
+bool RunPlanSteps(const HelpPlan& plan) {
+    bool merged = false;
+    for (const HelpMergeStep& step : plan.Steps) {
+        merged = MergeHelpFile(step.TargetPath, step.WorkPath, step.BackupPath,
+                               step.RemoveLines, step.AddLines);
+        if (!merged) break;
+    }
+    return merged;
+}
+
+// The help system rebuilds these from the edited files; a missing one is fine.
+void DeleteGidFiles(const HelpPlan& plan) {
+    for (const std::string& gid : plan.GidFiles) KitPlatform::RemoveFile(gid);
+}
+
+}  // namespace
+
+bool MergeHelpFile(const std::string& targetPath, const std::string& workPath,
+                   const std::string& backupPath, HelpLineList removeLines,
+                   HelpLineList addLines) {
+    if (!KitPlatform::IsExistingFile(targetPath)) return false;
+    // The backup's outcome is not examined: a backup that cannot be written
+    // (say, a read-only one from an earlier run) does not stop the merge.
+    KitPlatform::CopyFileOver(targetPath, backupPath);
+    WriteKeptLines(targetPath, workPath, removeLines, addLines);
+    AppendAddedLines(workPath, addLines);
+    // A target that cannot be replaced (read-only, or held open by another
+    // process) stays exactly as it was, and the merge did not happen.
+    const bool replaced = KitPlatform::ReplaceFileContents(workPath, targetPath);
+    KitPlatform::RemoveFile(workPath);
+    return replaced;
+}
+
+bool MergeIdeHelp(IdeKind kind, int majorVersion) noexcept {
+    try {
+        const HelpPlan plan = HelpPlanFor(kind, majorVersion, ReadIdeRootDir(kind, majorVersion));
+        const bool merged = RunPlanSteps(plan);
+        DeleteGidFiles(plan);
+        return merged;
+    } catch (...) {
+        // An I/O error or a failure to get memory: what had not run yet,
+        // the ".gid" deletions included, does not run.
+        return false;
+    }
 }
 
 }  // namespace ComponentSetup

@@ -1,0 +1,67 @@
+// The fixed plans by which the suite's help lines reach an IDE's help
+// configuration files: which files are rewritten, with which work file and
+// backup, which lines are dropped and appended, and which ".gid" files the
+// help system must rebuild afterwards. Free of any OS header.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "setup/text/InstallRequest.h"
+
+namespace ComponentSetup {
+
+// A read-only view of a constant table; the tables themselves are static.
+template <typename T>
+class TableView {
+public:
+    constexpr TableView() noexcept = default;
+    template <std::size_t N>
+    constexpr TableView(const T (&rows)[N]) noexcept : first_(rows), count_(N) {}
+
+    constexpr const T* begin() const noexcept { return first_; }
+    constexpr const T* end() const noexcept { return first_ + count_; }
+    constexpr std::size_t size() const noexcept { return count_; }
+    constexpr bool empty() const noexcept { return count_ == 0; }
+    constexpr const T& operator[](std::size_t i) const noexcept { return first_[i]; }
+
+private:
+    const T* first_ = nullptr;
+    std::size_t count_ = 0;
+};
+
+// Whole help lines without their line breaks, in the order they are written.
+using HelpLineList = TableView<std::string_view>;
+
+// One rewrite of one help file.
+struct HelpMergeStep {
+    std::string TargetPath;
+    std::string WorkPath;
+    std::string BackupPath;
+    HelpLineList RemoveLines;  // dropped wherever they stand
+    HelpLineList AddLines;     // dropped wherever they stand, then appended
+};
+
+struct HelpPlan {
+    // Run in order; a step runs only when the one before it succeeded.
+    std::vector<HelpMergeStep> Steps;
+    // Deleted in order after the steps, whatever they returned.
+    std::vector<std::string> GidFiles;
+};
+
+// "Delphi5", "Delphi6", and "D" plus the version for every other version.
+std::string DelphiHelpBaseName(int majorVersion);
+
+// The plan for the IDE whose root directory is rootDir, used exactly as read
+// (an empty one yields paths that begin with "\Help\").
+HelpPlan HelpPlanFor(IdeKind kind, int majorVersion, const std::string& rootDir);
+
+// False when the line equals an entry of either list. Equal means the same
+// bytes once the ASCII letters a-z are upper-cased: whole lines, no trimming,
+// every other byte compared as it is.
+bool HelpLineStays(std::string_view line, HelpLineList addLines,
+                   HelpLineList removeLines) noexcept;
+
+}  // namespace ComponentSetup
