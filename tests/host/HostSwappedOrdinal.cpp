@@ -1,0 +1,11 @@
+// A DLL that exports IDEInstall by name, but not at ordinal 1: a setup
+// program that imports by ordinal would call Other instead.
+#include <windows.h>
+
+extern "C" int __stdcall Other(void*) {
+    return 1;
+}
+
+extern "C" int __stdcall IDEInstall(void*) {
+    return 0;
+}

@@ -1,0 +1,208 @@
+// kitsetup.exe as a setup author runs it: started as a separate process, its
+// exit status and output checked, against the shipped KitSetup.dll and against
+// stand-in DLLs that each break the contract in one way.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/UniqueHandle.h"
+#include "tests/support/Sandbox.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestRegistry.h"
+
+namespace {
+
+using namespace KitTest;
+
+struct ProcessHandleTraits {
+    using Handle = HANDLE;
+    static Handle invalid() noexcept { return nullptr; }
+    static void close(Handle h) noexcept { ::CloseHandle(h); }
+};
+using UniqueProcessHandle = KitPlatform::UniqueHandle<ProcessHandleTraits>;
+
+constexpr DWORD kHostTimeoutMs = 60000;
+
+std::string BinDirectory() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir = path;
+    return dir.substr(0, dir.find_last_of('\\') + 1);
+}
+
+// The printed text with the console's CR LF turned into LF. A CR from a box
+// is printed as the two characters \r, so no real one is lost.
+std::string WithoutCarriageReturns(std::string text) {
+    std::string out;
+    for (char c : text) {
+        if (c != '\r') out += c;
+    }
+    return out;
+}
+
+struct HostRun {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string out;
+    std::string err;
+};
+
+class Host : public Sandbox {
+protected:
+    HostRun RunKitsetup(const std::string& arguments) {
+        HostRun run;
+        const std::string outPath = PathIn("stdout.txt");
+        const std::string errPath = PathIn("stderr.txt");
+        {
+            SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+            KitPlatform::UniqueFileHandle out(CreateFileA(outPath.c_str(), GENERIC_WRITE,
+                                                          FILE_SHARE_READ, &inheritable,
+                                                          CREATE_ALWAYS, 0, nullptr));
+            KitPlatform::UniqueFileHandle err(CreateFileA(errPath.c_str(), GENERIC_WRITE,
+                                                          FILE_SHARE_READ, &inheritable,
+                                                          CREATE_ALWAYS, 0, nullptr));
+            if (!out || !err) {
+                ADD_FAILURE() << "cannot create the output files";
+                return run;
+            }
+            STARTUPINFOA startup{};
+            startup.cb = sizeof startup;
+            startup.dwFlags = STARTF_USESTDHANDLES;
+            startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+            startup.hStdOutput = out.get();
+            startup.hStdError = err.get();
+            std::string command = "\"" + BinDirectory() + "kitsetup.exe\" " + arguments;
+            PROCESS_INFORMATION info{};
+            // The child inherits this: should it crash before its own handler
+            // is in place, no debugger starts and holds the test up.
+            const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+            const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0,
+                                                nullptr, nullptr, &startup, &info);
+            SetErrorMode(oldMode);
+            if (!started) {
+                ADD_FAILURE() << "cannot start " << command << ": error " << GetLastError();
+                return run;
+            }
+            UniqueProcessHandle process(info.hProcess);
+            UniqueProcessHandle thread(info.hThread);
+            if (WaitForSingleObject(process.get(), kHostTimeoutMs) != WAIT_OBJECT_0) {
+                TerminateProcess(process.get(), 0xDEAD);
+                WaitForSingleObject(process.get(), INFINITE);
+                ADD_FAILURE() << "kitsetup " << arguments << " did not end";
+            }
+            GetExitCodeProcess(process.get(), &run.exitCode);
+        }
+        run.out = WithoutCarriageReturns(ReadBytes(outPath).value_or(""));
+        run.err = WithoutCarriageReturns(ReadBytes(errPath).value_or(""));
+        return run;
+    }
+
+    static std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+    static std::string TestDll(const char* name) { return Quoted(BinDirectory() + name); }
+};
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST_F(Host, UsageErrorsExitWithTwoAndLoadNothing) {
+    for (const char* arguments : {"", "--acknowledge", "--frobnicate D7", "--dll", "--dll=",
+                                  "--acknowledge --dll"}) {
+        SCOPED_TRACE(arguments);
+        const HostRun run = RunKitsetup(arguments);
+        EXPECT_EQ(run.exitCode, 2u);
+        EXPECT_TRUE(Contains(run.err, "usage: kitsetup")) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+    const HostRun help = RunKitsetup("--help");
+    EXPECT_EQ(help.exitCode, 0u);
+    EXPECT_TRUE(Contains(help.out, "usage: kitsetup")) << help.out;
+    EXPECT_EQ(help.err, "");
+}
+
+TEST_F(Host, ADllThatCannotBeLoadedExitsWithThree) {
+    const std::string missing = PathIn("Missing\\KitSetup.dll");
+    HostRun run = RunKitsetup("--dll " + Quoted(missing) + " D7");
+    EXPECT_EQ(run.exitCode, 3u);
+    EXPECT_TRUE(Contains(run.err, "cannot load " + missing)) << run.err;
+    EXPECT_FALSE(Contains(run.out, "request")) << run.out;
+
+    const std::string notADll = PathIn("NotADll.dll");
+    WriteBytes(notADll, "this is text, not a program\r\n");
+    run = RunKitsetup("--acknowledge --dll " + Quoted(notADll) + " D7");
+    EXPECT_EQ(run.exitCode, 3u);
+    EXPECT_TRUE(Contains(run.err, "cannot load " + notADll)) << run.err;
+    EXPECT_FALSE(Contains(run.out, "request")) << run.out;
+}
+
+TEST_F(Host, ADllWithoutIdeInstallExitsWithFour) {
+    const HostRun run = RunKitsetup("--acknowledge --dll " + TestDll("HostNoExport.dll") + " D7");
+    EXPECT_EQ(run.exitCode, 4u);
+    EXPECT_TRUE(Contains(run.err, "HostNoExport.dll has no export named IDEInstall")) << run.err;
+    EXPECT_FALSE(Contains(run.out, "request")) << run.out;
+}
+
+TEST_F(Host, ADllWhoseOrdinalOneIsAnotherFunctionExitsWithFive) {
+    const HostRun run =
+        RunKitsetup("--acknowledge --dll " + TestDll("HostSwappedOrdinal.dll") + " D7");
+    EXPECT_EQ(run.exitCode, 5u);
+    EXPECT_TRUE(Contains(run.err, "ordinal 1 is another function")) << run.err;
+    EXPECT_FALSE(Contains(run.out, "request")) << run.out;
+}
+
+TEST_F(Host, AcknowledgeClosesEachBoxAndPrintsItWithTheCarriageReturnVisible) {
+    const HostRun run =
+        RunKitsetup("--acknowledge --dll " + TestDll("HostProbe.dll") + " D7 C6T 2X _Q");
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    // The probe echoes the request it found at offset 40 of the block.
+    const std::string expected =
+        "request \"D7\": IDEInstall returned 0\n"
+        "  box caption: Probe box\n"
+        "  box text:    Request D7\\rsecond line\n"
+        "request \"C6T\": IDEInstall returned 0\n"
+        "  box caption: Probe box\n"
+        "  box text:    Request C6T\\rsecond line\n"
+        "request \"2X\": IDEInstall returned 0\n"
+        "  box caption: Probe box 1 of 2\n"
+        "  box text:    first\n"
+        "  box caption: Probe box 2 of 2\n"
+        "  box text:    second\n"
+        "request \"_Q\": IDEInstall returned 0\n"
+        "  no box\n";
+    const std::size_t start = run.out.find("request ");
+    ASSERT_NE(start, std::string::npos) << run.out;
+    EXPECT_EQ(run.out.substr(start), expected);
+    EXPECT_TRUE(Contains(run.out.substr(0, start), "HostProbe.dll, IDEInstall at ordinal 1"))
+        << run.out;
+}
+
+TEST_F(Host, AResultOtherThanZeroExitsWithOneAfterEveryRequestRan) {
+    const HostRun run =
+        RunKitsetup("--acknowledge --dll " + TestDll("HostProbe.dll") + " !A -- _B");
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_TRUE(Contains(run.out, "request \"!A\": IDEInstall returned 5\n  no box\n")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "request \"_B\": IDEInstall returned 0\n  no box\n")) << run.out;
+    EXPECT_TRUE(Contains(run.err, "IDEInstall returned 5 for \"!A\"")) << run.err;
+}
+
+TEST_F(Host, ACrashInTheCallEndsWithTheExceptionCodeAndAMessage) {
+    const HostRun run =
+        RunKitsetup("--acknowledge --dll " + TestDll("HostProbe.dll") + " _A *B _C");
+    EXPECT_EQ(run.exitCode, 0xE0001234u);
+    EXPECT_TRUE(Contains(run.err, "the call crashed with exception 0xE0001234")) << run.err;
+    // What ran before the crash was printed; nothing ran after it.
+    EXPECT_TRUE(Contains(run.out, "request \"_A\": IDEInstall returned 0\n  no box\n")) << run.out;
+    EXPECT_FALSE(Contains(run.out, "\"_C\"")) << run.out;
+}
+
+TEST_F(Host, LoadsKitSetupBesideItselfByDefault) {
+    // No suite key: the shipped DLL returns 0 and shows nothing.
+    const HostRun run = RunKitsetup("--acknowledge D7");
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_TRUE(Contains(run.out, BinDirectory() + "KitSetup.dll, IDEInstall at ordinal 1"))
+        << run.out;
+    EXPECT_TRUE(Contains(run.out, "request \"D7\": IDEInstall returned 0\n  no box\n")) << run.out;
+}
+
+}  // namespace
