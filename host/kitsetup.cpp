@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <utility>
@@ -209,31 +210,32 @@ private:
 
     static DWORD WINAPI Run(void* self) {
         auto* watcher = static_cast<BoxAcknowledger*>(self);
-        try {
-            watcher->Watch();
-        } catch (...) {
-            watcher->failed_ = true;
+        while (!watcher->failed_ &&
+               ::WaitForSingleObject(watcher->stopEvent_.get(), 2) == WAIT_TIMEOUT) {
+            ::EnumThreadWindows(watcher->watchedThread_, &BoxAcknowledger::Visit,
+                                reinterpret_cast<LPARAM>(watcher));
         }
         return 0;
     }
 
-    void Watch() {
-        while (::WaitForSingleObject(stopEvent_.get(), 2) == WAIT_TIMEOUT) {
-            ::EnumThreadWindows(watchedThread_, &BoxAcknowledger::Visit,
-                                reinterpret_cast<LPARAM>(this));
+    // No exception may cross the system's enumeration.
+    static BOOL CALLBACK Visit(HWND window, LPARAM self) {
+        auto* watcher = reinterpret_cast<BoxAcknowledger*>(self);
+        try {
+            watcher->Acknowledge(window);
+            return TRUE;
+        } catch (...) {
+            watcher->failed_ = true;
+            return FALSE;
         }
     }
 
-    static BOOL CALLBACK Visit(HWND window, LPARAM self) {
-        return reinterpret_cast<BoxAcknowledger*>(self)->Acknowledge(window) ? TRUE : FALSE;
-    }
-
-    bool Acknowledge(HWND window) {
+    void Acknowledge(HWND window) {
         char className[16] = {};
         ::GetClassNameA(window, className, sizeof className);
-        if (std::string(className) != "#32770") return true;
+        if (std::strcmp(className, "#32770") != 0) return;
         for (HWND done : acknowledged_) {
-            if (done == window) return true;  // closing already, not gone yet
+            if (done == window) return;  // closing already, not gone yet
         }
         ShownBox box;
         char caption[512] = {};
@@ -245,7 +247,6 @@ private:
         boxes_.push_back(std::move(box));
         acknowledged_.push_back(window);
         ::PostMessageA(window, WM_COMMAND, IDOK, 0);
-        return true;
     }
 
     DWORD watchedThread_;

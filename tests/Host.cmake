@@ -1,5 +1,6 @@
-# kitsetup's tests: stand-in DLLs, each breaking the contract in one way, for
-# tests/win/HostTest.cpp.
+# kitsetup's tests. Stand-in DLLs, each breaking the contract in one way, for
+# tests/win/HostTest.cpp; and the whole job on the sample machine: lay it, run
+# kitsetup, report, and check the report against what the DLL must change.
 function(kitsetup_host_test_dll name)
   add_library(${name} SHARED ${ARGN})
   set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name})
@@ -14,3 +15,11 @@ kitsetup_host_test_dll(HostNoExport ${PROJECT_SOURCE_DIR}/tests/host/HostNoExpor
 kitsetup_host_test_dll(HostSwappedOrdinal
   ${PROJECT_SOURCE_DIR}/tests/host/HostSwappedOrdinal.cpp
   ${PROJECT_SOURCE_DIR}/tests/host/HostSwappedOrdinal.def)
+
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+# Its own prefix, so that the sample machine never meets the other tests' keys.
+# A plain path, not the imported target: ctest would run a target through Wine.
+add_test(NAME host.SampleMachineReport
+  COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/host/sample_report_test.py
+          --bin ${CMAKE_BINARY_DIR}/bin --work ${CMAKE_BINARY_DIR}/host-sample)
+set_tests_properties(host.SampleMachineReport PROPERTIES TIMEOUT 300 RESOURCE_LOCK host_sample)

@@ -205,4 +205,26 @@ TEST_F(Host, LoadsKitSetupBesideItselfByDefault) {
     EXPECT_TRUE(Contains(run.out, "request \"D7\": IDEInstall returned 0\n  no box\n")) << run.out;
 }
 
+TEST_F(Host, TheShippedDllsBoxIsReadAndClosedAfterTheHelpMerge) {
+    const std::string delphi7 = "SOFTWARE\\Borland\\Delphi\\7.0";
+    SetString(HKEY_LOCAL_MACHINE, kProductKey, "InstallDir", PathIn("Suite\\"));
+    SetString(HKEY_LOCAL_MACHINE, delphi7, "RootDir", PathIn("Delphi7"));
+    SetString(HKEY_LOCAL_MACHINE, delphi7, "Version", "PRO");
+    MakeDirectories(PathIn("Delphi7\\Help"));
+    for (const char* name : {"D7.cnt", "D7.ohc", "D7.ohi", "D7.ohl"}) {
+        WriteBytes(PathIn(std::string("Delphi7\\Help\\") + name), ":Link Other.hlp\r\n");
+    }
+
+    const HostRun run = RunKitsetup("--acknowledge D7");
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_TRUE(Contains(run.out,
+                         "request \"D7\": IDEInstall returned 0\n"
+                         "  box caption: Ostrel Components Help Registration\n"
+                         "  box text:    The help files for Ostrel Components have been "
+                         "merged\\rinto the Delphi 7 help system.\n"))
+        << run.out;
+    EXPECT_EQ(ReadBytes(PathIn("Delphi7\\Help\\D7.ohl")).value_or(""),
+              ":Link Other.hlp\r\n:Link OC3Help.hlp\r\n\r\n");
+}
+
 }  // namespace
