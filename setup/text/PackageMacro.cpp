@@ -61,6 +61,14 @@ std::vector<std::string> PackageMacroLines(const std::vector<std::string>& names
         }
     }
     if (lineOpen) lines.push_back(std::move(text));
+    // A last name that ends with a backslash would be read as the line's
+    // continuation mark: the name would lose it and the next run would take
+    // the line behind the macro into the list. A mark of its own keeps the
+    // name whole, and an empty line ends the macro, consumed with it.
+    if (KitText::EndsWith(KitText::TrimBlanks(lines.back()), '\\')) {
+        lines.back() += '\\';
+        lines.emplace_back();
+    }
     return lines;
 }
 

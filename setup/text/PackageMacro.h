@@ -38,7 +38,10 @@ void SplitPackageNames(std::string_view text, std::vector<std::string>& names);
 // The macro as written back: "PACKAGES = " and each name followed by one
 // blank; a line that has grown past the limit ends there, with a backslash
 // unless its last name is the list's last, and the next line starts with two
-// blanks. An empty list gives the single line "PACKAGES = ".
+// blanks. An empty list gives the single line "PACKAGES = ". When the last
+// name ends with a backslash, its line gets a backslash too and an empty line
+// follows, so that the name and the lines behind the macro read back as
+// written.
 std::vector<std::string> PackageMacroLines(const std::vector<std::string>& names);
 
 // Where the project's lines come from and go to. readLine at the end of the

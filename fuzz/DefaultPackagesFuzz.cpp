@@ -1,0 +1,106 @@
+// The "Packages" option of Delphi's default project, edited the way the Delphi
+// registration edits it: each removal and addition reads the value as the
+// previous step left it and writes only when something changed. Properties,
+// checked against a brute-force search: entries match case-sensitively and
+// only whole; a removal takes out exactly the first whole entry and keeps
+// every other byte; an addition appends only what is missing; afterwards the
+// edition's entries stand in the list.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fuzz/EntryListOracle.h"
+#include "fuzz/FuzzSupport.h"
+#include "setup/text/DefaultPackagesText.h"
+
+namespace {
+
+using namespace ComponentSetup;
+using KitFuzz::BruteForceFind;
+using KitFuzz::EndedList;
+
+constexpr EntryCase kExact = EntryCase::Sensitive;
+
+// The value as stored in the options file; written only on a change.
+struct StoredPackages {
+    std::string value;
+};
+
+void Remove(StoredPackages& stored, const std::string& entry) {
+    const std::string ended = EndedList(stored.value);
+    const std::size_t at = BruteForceFind(ended, entry, kExact);
+    const std::optional<std::string> edited = WithoutDefaultPackage(stored.value, entry);
+    FUZZ_CHECK(edited.has_value() == (at != std::string::npos));
+    if (!edited) return;
+    FUZZ_CHECK(*edited == ended.substr(0, at) + ended.substr(at + entry.size()));
+    stored.value = *edited;
+}
+
+void Add(StoredPackages& stored, const std::string& entry) {
+    const std::string ended = EndedList(stored.value);
+    const bool present = BruteForceFind(ended, entry, kExact) != std::string::npos;
+    const std::optional<std::string> edited = WithDefaultPackage(stored.value, entry);
+    FUZZ_CHECK(edited.has_value() == !present);
+    if (!edited) return;
+    FUZZ_CHECK(*edited == ended + entry);
+    stored.value = *edited;
+}
+
+constexpr const char* kAlwaysRemoved[] = {"OSLPND", "OSLPDB", "OS20ND", "OS20DB",
+                                          "OS21ND", "OS21DB", "OS25ND", "OS25DB",
+                                          "OS251N", "OS251D", "OS252N", "OS252D"};
+constexpr const char* kRemovedByFullEdition[] = {"OS21Trial", "Os30TrialCtls", "Os30TrialDBCtls"};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const KitFuzz::SteeredInput input = KitFuzz::Steer(data, size);
+    const std::vector<std::string> fields = KitFuzz::Fields(input.text);
+    const int version = input.control % 10;
+    const bool trial = (input.control & 16) != 0;
+    const bool dataAware = (input.control & 32) == 0;
+
+    for (const std::string& field : fields) {
+        const std::string entry = DefaultPackageEntry(field, version);
+        FUZZ_CHECK(entry == field + std::to_string(version) + "0;");
+    }
+
+    // Names of the other fields are taken out or put in first, steered by the
+    // control byte, so the registration's own steps meet any list.
+    StoredPackages stored{fields[0]};
+    for (std::size_t i = 1; i < fields.size(); ++i) {
+        const std::string entry = DefaultPackageEntry(fields[i], version);
+        if ((input.control >> 6) & 1) {
+            Add(stored, entry);
+        } else {
+            Remove(stored, entry);
+        }
+    }
+
+    for (const char* name : kAlwaysRemoved) Remove(stored, DefaultPackageEntry(name, version));
+    if (!trial) {
+        for (const char* name : kRemovedByFullEdition) {
+            Remove(stored, DefaultPackageEntry(name, version));
+        }
+    }
+    const std::string standard = DefaultPackageEntry(trial ? "Os30TrialCtls" : "Os30Ctls", version);
+    const std::string dataAwareEntry =
+        DefaultPackageEntry(trial ? "Os30TrialDBCtls" : "Os30DBCtls", version);
+    Add(stored, standard);
+    if (dataAware) Add(stored, dataAwareEntry);
+
+    // The edition's entries stand in the list; a value that needed no change
+    // keeps its missing final ";", which the list's end stands for.
+    const std::string ended = EndedList(stored.value);
+    FUZZ_CHECK(BruteForceFind(ended, standard, kExact) != std::string::npos);
+    if (dataAware) FUZZ_CHECK(BruteForceFind(ended, dataAwareEntry, kExact) != std::string::npos);
+
+    // Adding the edition's entries again changes nothing.
+    StoredPackages again = stored;
+    Add(again, standard);
+    if (dataAware) Add(again, dataAwareEntry);
+    FUZZ_CHECK(again.value == stored.value);
+    return 0;
+}
