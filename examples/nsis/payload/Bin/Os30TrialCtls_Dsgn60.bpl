@@ -1,0 +1,1 @@
+Placeholder for Ostrel Components 3.0.3 - Trial Edition, design-time package for version 6 of the IDEs.

@@ -1,0 +1,1 @@
+Placeholder for Ostrel Components 3.0.3 (Data-Aware) - Trial Edition, design-time package for version 5 of the IDEs.

@@ -1,0 +1,174 @@
+// Acknowledges KitSetup's information boxes from outside the process that
+// shows them, as the person at the screen would, while an installer runs.
+//
+//   boxcloser.exe STOPFILE [--wizard CAPTION]
+//
+// Each box "Ostrel Components Help Registration" is printed as one line,
+// "box: TEXT" (backslash doubled, CR as \r, LF as \n, other control bytes as
+// \xHH), and then closed with IDOK. With --wizard, the enabled default button
+// (control 1: Next, Install, Finish) of the window whose title begins with
+// CAPTION (the pages add their own subtitles to it) is pressed whenever no
+// box is open, once per page, so that a wizard runs through unattended; each
+// press prints "pressed: BUTTON TEXT".
+//
+// It ends when STOPFILE exists, after one last look, or after kGiveUpMs.
+// Exit code 0; 1 when a box did not close after IDOK; 2 on a usage error;
+// 3 when no stop request came.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char kBoxCaption[] = "Ostrel Components Help Registration";
+constexpr DWORD kPollMs = 10;
+constexpr DWORD kBoxCloseMs = 5000;
+constexpr DWORD kGiveUpMs = 100000;
+
+std::string Escaped(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c < 0x20 || c == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+void PrintLine(const char* label, const std::string& text) {
+    std::printf("%s: %s\n", label, Escaped(text).c_str());
+    std::fflush(stdout);
+}
+
+std::string WindowText(HWND window) {
+    char text[4096] = {};
+    ::GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+bool IsDialog(HWND window) {
+    char className[16] = {};
+    ::GetClassNameA(window, className, sizeof className);
+    return std::strcmp(className, "#32770") == 0;
+}
+
+struct Found {
+    std::vector<HWND> boxes;
+    HWND wizard = nullptr;
+    const char* wizardCaption = nullptr;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
+    auto& found = *reinterpret_cast<Found*>(context);
+    if (!IsDialog(window)) return TRUE;
+    const std::string caption = WindowText(window);
+    if (caption == kBoxCaption) {
+        found.boxes.push_back(window);
+    } else if (found.wizardCaption && caption.rfind(found.wizardCaption, 0) == 0 &&
+               ::IsWindowVisible(window)) {
+        found.wizard = window;
+    }
+    return TRUE;
+}
+
+Found FindWindows(const char* wizardCaption) {
+    Found found;
+    found.wizardCaption = wizardCaption;
+    ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Reads, prints and closes one box; false when it is still there afterwards.
+bool AcknowledgeBox(HWND box) {
+    char text[4096] = {};
+    ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the box's static text
+    PrintLine("box", text);
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    const DWORD start = ::GetTickCount();
+    while (::IsWindow(box)) {
+        if (::GetTickCount() - start > kBoxCloseMs) {
+            PrintLine("box did not close", text);
+            return false;
+        }
+        ::Sleep(kPollMs);
+    }
+    return true;
+}
+
+// The wizard shows each page as a child dialog of its own, made anew for
+// every page.
+HWND CurrentPage(HWND wizard) {
+    return ::FindWindowExA(wizard, nullptr, "#32770", nullptr);
+}
+
+// Presses the wizard's default button when it can be pressed; true if it did.
+bool PressDefaultButton(HWND wizard) {
+    HWND button = ::GetDlgItem(wizard, 1);
+    if (!button || !::IsWindowVisible(button) || !::IsWindowEnabled(button)) return false;
+    PrintLine("pressed", WindowText(button));
+    ::PostMessageA(wizard, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    return true;
+}
+
+bool StopRequested(const char* stopFile) {
+    return ::GetFileAttributesA(stopFile) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* stopFile = nullptr;
+    const char* wizardCaption = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--wizard") == 0 && i + 1 < argc) {
+            wizardCaption = argv[++i];
+        } else if (!stopFile && argv[i][0] != '-') {
+            stopFile = argv[i];
+        } else {
+            stopFile = nullptr;
+            break;
+        }
+    }
+    if (!stopFile) {
+        std::fprintf(stderr, "usage: boxcloser STOPFILE [--wizard CAPTION]\n");
+        return 2;
+    }
+
+    const DWORD start = ::GetTickCount();
+    // One press per page: a second one before the page has changed would
+    // skip the next page.
+    HWND pressedPage = nullptr;
+    for (;;) {
+        // Read before looking, so that a box shown just before the stop
+        // request is still acknowledged.
+        const bool stopping = StopRequested(stopFile);
+        const Found found = FindWindows(wizardCaption);
+        for (HWND box : found.boxes) {
+            if (!AcknowledgeBox(box)) return 1;
+        }
+        if (found.boxes.empty() && found.wizard) {
+            HWND page = CurrentPage(found.wizard);
+            if (page && page != pressedPage && PressDefaultButton(found.wizard)) pressedPage = page;
+        }
+        if (stopping) return 0;
+        if (::GetTickCount() - start > kGiveUpMs) {
+            std::fprintf(stderr, "boxcloser: no stop request within %lu ms\n",
+                         static_cast<unsigned long>(kGiveUpMs));
+            return 3;
+        }
+        ::Sleep(kPollMs);
+    }
+}
