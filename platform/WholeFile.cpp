@@ -57,6 +57,24 @@ std::string ReadWholeFile(const std::string& path) {
     }
 }
 
+std::string ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
+    const UniqueFileHandle file = OpenFile(path, GENERIC_READ, OPEN_EXISTING);
+    std::string bytes(maxBytes, '\0');
+    std::size_t filled = 0;
+    while (filled < maxBytes) {
+        const DWORD wanted =
+            static_cast<DWORD>(std::min<std::size_t>(maxBytes - filled, kChunkSize));
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), &bytes[filled], wanted, &read, nullptr)) {
+            Raise(LastErrorCode(), path);
+        }
+        if (read == 0) break;
+        filled += read;
+    }
+    bytes.resize(filled);
+    return bytes;
+}
+
 void WriteWholeFile(const std::string& path, std::string_view bytes) {
     // Windows refuses to replace a read-only file; so does this, also where
     // the platform would let it through.

@@ -2,6 +2,7 @@
 // must survive an edit (a line file would rewrite the line breaks).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,11 @@ namespace KitPlatform {
 // The file's bytes, all of them. Raises EInOutError when it cannot be opened
 // or read; while it is read, others may read it but not write it.
 std::string ReadWholeFile(const std::string& path);
+
+// The file's first bytes, at most maxBytes of them (all of a shorter file):
+// enough to tell a format by how it begins without holding a large file.
+// Raises as ReadWholeFile does.
+std::string ReadFilePrefix(const std::string& path, std::size_t maxBytes);
 
 // Creates the file, or empties an existing one, and writes bytes into it.
 // Raises EInOutError when any of that fails (a read-only file included).

@@ -1,5 +1,6 @@
 #include "setup/CppBuilderRegistration.h"
 
+#include <cstddef>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -134,6 +135,14 @@ bool WriteXmlProject(const std::string& bytes, const ProjectFiles& files,
     return true;
 }
 
+// An XML project says so in its first non-blank line; this much of the file
+// is enough to see that line.
+constexpr std::size_t kProjectKindPrefixBytes = 64 * 1024;
+
+bool IsXmlProjectFile(const std::string& path) {
+    return IsXmlProject(KitPlatform::ReadFilePrefix(path, kProjectKindPrefixBytes));
+}
+
 void EditDefaultProject(int majorVersion, bool trialEdition) {
     const ProjectFiles files = ProjectFilesBelow(ReadIdeRootDir(kKind, majorVersion));
     if (!KitPlatform::IsExistingFile(files.project)) return;
@@ -145,10 +154,10 @@ void EditDefaultProject(int majorVersion, bool trialEdition) {
         EditProjectPackages(names, majorVersion, trialEdition);
     };
     // The IDE may keep this file as XML, which an appended makefile macro
-    // would break.
-    const std::string bytes = KitPlatform::ReadWholeFile(files.project);
-    if (IsXmlProject(bytes)) {
-        if (!WriteXmlProject(bytes, files, edit)) return;
+    // would break. Only an XML project is held whole; a makefile-style one,
+    // however long, streams through the work file line by line.
+    if (IsXmlProjectFile(files.project)) {
+        if (!WriteXmlProject(KitPlatform::ReadWholeFile(files.project), files, edit)) return;
     } else {
         WriteMakefileProject(files, edit);
     }

@@ -191,6 +191,20 @@ TEST_F(CppBuilderRegistration, ALongListIsBrokenAfterSeventyCharacters) {
     EXPECT_EQ(project, first + "\r\n" + second + "\r\n");
 }
 
+TEST_F(CppBuilderRegistration, AProjectFarLongerThanItsFirstLinesIsRewrittenWhole) {
+    // The file's kind is told from its first bytes; the macro and what
+    // follows it lie well beyond them and must still come through.
+    std::string before;
+    std::string after;
+    for (int i = 0; i < 4000; ++i) {
+        before += "OBJFILES" + std::to_string(i) + " = unit" + std::to_string(i) + ".obj\r\n";
+        after += "LIBFILES" + std::to_string(i) + " = lib" + std::to_string(i) + ".lib\r\n";
+    }
+    ASSERT_GT(before.size(), 100u * 1024);
+    EXPECT_EQ(RunOn(before + "PACKAGES = vcl60.bpi Os252N60.bpi\r\n" + after),
+              before + "PACKAGES = vcl60.bpi Os30Ctls60.bpi Os30DBCtls60.bpi \r\n" + after);
+}
+
 TEST_F(CppBuilderRegistration, LineFeedsBecomeCrLfAndALastLineGetsItsBreak) {
     EXPECT_EQ(RunOn("top\nPACKAGES = x.bpi\nbottom"),
               "top\r\nPACKAGES = x.bpi Os30Ctls60.bpi Os30DBCtls60.bpi \r\nbottom\r\n");
@@ -303,6 +317,20 @@ TEST_F(CppBuilderRegistration, AnXmlProjectKeepsItsOwnLineBreaksAndReferences) {
               "\xEF\xBB\xBF<?xml version='1.0' encoding='utf-8' ?>\n<PROJECT>\n"
               "<PACKAGES value=\"a&amp;b.bpi Os30Ctls60.bpi Os30DBCtls60.bpi\"/>\n</PROJECT>\n"
               "\x1a tail");
+}
+
+TEST_F(CppBuilderRegistration, ALongXmlProjectAfterBlankLinesIsEditedWhole) {
+    // Blank lines before the declaration still make it XML, and an element
+    // far beyond the file's first bytes is found and edited in place.
+    std::string macros;
+    for (int i = 0; i < 4000; ++i) {
+        macros += "    <USERDEFINE" + std::to_string(i) + " value=\"_DEBUG\"/>\r\n";
+    }
+    ASSERT_GT(macros.size(), 100u * 1024);
+    const std::string head = "\r\n  \r\n" + kXmlHead + macros;
+    EXPECT_EQ(RunOn(head + "    <PACKAGES value=\"vcl.bpi Os252D60.bpi\"/>\r\n" + kXmlTail),
+              head + "    <PACKAGES value=\"vcl.bpi Os30Ctls60.bpi Os30DBCtls60.bpi\"/>\r\n" +
+                  kXmlTail);
 }
 
 TEST_F(CppBuilderRegistration, AnXmlProjectWithoutPackagesIsLeftAlone) {
