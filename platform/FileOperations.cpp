@@ -12,6 +12,11 @@ namespace {
 // Longest path the file functions take without the long-path prefix.
 constexpr std::size_t kMaxPathLength = MAX_PATH - 1;
 
+// Longest directory GetTempFileNameA takes, leaving room in MAX_PATH for
+// "\kitXXXX.tmp" and the NUL. Windows refuses a longer one; some platforms
+// overrun their buffers instead and hand back a name without its end.
+constexpr std::size_t kMaxTempDirectoryLength = MAX_PATH - 14;
+
 // A NUL inside the string would end the path early and name another file.
 bool HasNoNul(const std::string& path) noexcept { return path.find('\0') == std::string::npos; }
 
@@ -46,6 +51,7 @@ public:
 
     // Creates an empty file with a new name in directory.
     bool CreateIn(const std::string& directory) {
+        if (directory.size() > kMaxTempDirectoryLength) return false;
         char name[MAX_PATH] = {};
         if (!::GetTempFileNameA(directory.c_str(), "kit", 0, name)) return false;
         path_ = name;
