@@ -14,8 +14,11 @@ namespace {
 // The buffer ReadIniString has always used: a longer value is cut to 2047.
 constexpr DWORD kReadBufferSize = 2048;
 
-// ReadIniStringWhole doubles its buffer up to this size; a value that still
-// does not fit is refused rather than handed out cut short.
+// ReadIniStringWhole starts with room for any value a profile file plausibly
+// holds, so that one call reads it: every call reads the file afresh. A longer
+// value doubles the buffer up to the largest size; a value that still does not
+// fit is refused rather than handed out cut short.
+constexpr DWORD kFirstWholeBuffer = 64 * 1024;
 constexpr DWORD kLargestWholeBuffer = 256u * 1024 * 1024;
 
 // Reads through a buffer of the given size. The platform cuts a value that
@@ -46,7 +49,7 @@ std::string TIniFile::ReadIniString(const std::string& section, const std::strin
 
 std::string TIniFile::ReadIniStringWhole(const std::string& section, const std::string& ident,
                                          const std::string& defaultText) const {
-    for (DWORD size = kReadBufferSize;; size *= 2) {
+    for (DWORD size = kFirstWholeBuffer;; size *= 2) {
         bool truncated = false;
         std::string value = ReadThroughBuffer(path_, section, ident, defaultText, size, truncated);
         if (!truncated) return value;

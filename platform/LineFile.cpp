@@ -81,6 +81,7 @@ struct LineFile::Impl {
     std::size_t position = 0;  // reading: the first byte not yet fed to the splitter
     std::size_t filled = 0;    // reading: bytes in the buffer; writing: bytes waiting
     KitText::LineSplitter splitter;
+    std::string heldLine;  // a line ReadTextLineView had to put together
 
     void Open(const OpenMode& mode);
     void Close();
@@ -92,6 +93,7 @@ struct LineFile::Impl {
     }
 
     void Append(std::string_view bytes);
+    void AppendLine(std::string_view text);
     unsigned long WriteOut() noexcept;
     void Flush();
 };
@@ -147,6 +149,20 @@ bool LineFile::Impl::Refill() {
     }
     filled = read;
     return read != 0;
+}
+
+// The common case, a line that fits in the buffer, costs one copy.
+void LineFile::Impl::AppendLine(std::string_view text) {
+    if (buffer.size() - filled < text.size() + 2) {
+        Append(text);
+        Append(kLineEnd);
+        return;
+    }
+    std::memcpy(buffer.data() + filled, text.data(), text.size());
+    filled += text.size();
+    buffer[filled++] = '\r';
+    buffer[filled++] = '\n';
+    if (filled == buffer.size()) Flush();
 }
 
 void LineFile::Impl::Append(std::string_view bytes) {
@@ -214,6 +230,18 @@ std::string LineFile::ReadTextLine() {
     return file.splitter.TakeLine();
 }
 
+std::string_view LineFile::ReadTextLineView() {
+    Impl& file = *impl_;
+    if (file.state != State::Reading) Raise(EInOutError::kFileNotOpenForInput, file.path);
+    std::size_t taken = 0;
+    if (const auto line = file.splitter.WholeLineAt(file.Ahead(), taken)) {
+        file.position += taken;
+        return *line;
+    }
+    file.heldLine = ReadTextLine();
+    return file.heldLine;
+}
+
 bool LineFile::AtEndOfText() {
     Impl& file = *impl_;
     if (file.state != State::Reading) Raise(EInOutError::kFileNotOpenForInput, file.path);
@@ -226,8 +254,7 @@ bool LineFile::AtEndOfText() {
 void LineFile::WriteTextLine(std::string_view text) {
     Impl& file = *impl_;
     if (file.state != State::Writing) Raise(EInOutError::kFileNotOpenForOutput, file.path);
-    file.Append(text);
-    file.Append(kLineEnd);
+    file.AppendLine(text);
 }
 
 void LineFile::CloseText() { impl_->Close(); }

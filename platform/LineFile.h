@@ -29,6 +29,9 @@ public:
 
     // The next line without its line break; empty at the end of the file.
     std::string ReadTextLine();
+    // The same line as a view, valid until the next operation on this file: a
+    // line that lies whole in the buffer is handed out without a copy.
+    std::string_view ReadTextLineView();
     // True when no further byte can be read or the next byte is 26.
     bool AtEndOfText();
     void WriteTextLine(std::string_view text);

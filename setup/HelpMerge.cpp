@@ -20,7 +20,7 @@ void WriteKeptLines(const std::string& targetPath, const std::string& workPath,
     LineFile target(targetPath);
     target.OpenTextForReading();
     while (!target.AtEndOfText()) {
-        const std::string line = target.ReadTextLine();
+        const std::string_view line = target.ReadTextLineView();
         if (HelpLineStays(line, addLines, removeLines)) work.WriteTextLine(line);
     }
     target.CloseText();

@@ -23,17 +23,33 @@ void RegisterDesignPackage(bool dataAware, int majorVersion, bool trialEdition,
                               PackageDescription(dataAware, trialEdition));
 }
 
+// The snapshot's names upper-cased, in its order: made once, searched for
+// every old file name.
+std::vector<std::string> UpperCasedNames(const TStringList& snapshot) {
+    std::vector<std::string> upperNames;
+    upperNames.reserve(static_cast<std::size_t>(snapshot.ItemCount()));
+    for (int i = 0; i < snapshot.ItemCount(); ++i) {
+        upperNames.push_back(KitText::UpperAscii(snapshot.ItemAt(i)));
+    }
+    return upperNames;
+}
+
+void RemoveKnownPackages(const std::string& oldFileName, const TStringList& snapshot,
+                         const std::vector<std::string>& upperNames, TRegIniFile& ideKey) {
+    const std::string pattern = KitText::UpperAscii(oldFileName);
+    for (int i = 0; i < snapshot.ItemCount(); ++i) {
+        if (KitText::FindText(upperNames[static_cast<std::size_t>(i)], pattern) !=
+            KitText::NotFound) {
+            ideKey.DeleteSectionValue(kKnownPackagesSection, snapshot.ItemAt(i));
+        }
+    }
+}
+
 }  // namespace
 
 void RemoveKnownPackages(const std::string& oldFileName, const TStringList& snapshot,
                          TRegIniFile& ideKey) {
-    const std::string pattern = KitText::UpperAscii(oldFileName);
-    for (int i = 0; i < snapshot.ItemCount(); ++i) {
-        const std::string& valueName = snapshot.ItemAt(i);
-        if (KitText::FindText(KitText::UpperAscii(valueName), pattern) != KitText::NotFound) {
-            ideKey.DeleteSectionValue(kKnownPackagesSection, valueName);
-        }
-    }
+    RemoveKnownPackages(oldFileName, snapshot, UpperCasedNames(snapshot), ideKey);
 }
 
 void ReplaceKnownPackages(IdeKind kind, int majorVersion, bool trialEdition,
@@ -42,8 +58,9 @@ void ReplaceKnownPackages(IdeKind kind, int majorVersion, bool trialEdition,
         // One listing serves every comparison; the deletions do not change it.
         TStringList snapshot;
         ideKey.ListSectionValues(kKnownPackagesSection, snapshot);
+        const std::vector<std::string> upperNames = UpperCasedNames(snapshot);
         for (const char* oldFileName : oldFileNames) {
-            RemoveKnownPackages(oldFileName, snapshot, ideKey);
+            RemoveKnownPackages(oldFileName, snapshot, upperNames, ideKey);
         }
     }
     RegisterDesignPackage(/*dataAware=*/false, majorVersion, trialEdition, ideKey);

@@ -1,5 +1,7 @@
 #include "platform/text/LineSplitter.h"
 
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace KitText {
@@ -11,14 +13,35 @@ constexpr char kLf = '\n';
 
 bool IsSpecial(char c) noexcept { return c == kCr || c == kLf || c == kEndOfTextMark; }
 
+// Where the first CR, LF or end mark at or after at stands, or the text's
+// size. Four bytes are looked at together: all three are below 27, and a group
+// in which no byte is below 27 is passed at once.
+std::size_t FindSpecial(std::string_view text, std::size_t at) noexcept {
+    constexpr std::uint32_t kOnes = 0x01010101u;
+    constexpr std::uint32_t kBelow = kOnes * (static_cast<unsigned char>(kEndOfTextMark) + 1);
+    while (text.size() - at >= 4) {
+        std::uint32_t group;
+        std::memcpy(&group, text.data() + at, sizeof group);
+        // Sets the high bit of some byte exactly when one is below 27.
+        if (((group - kBelow) & ~group & (kOnes * 0x80)) == 0) {
+            at += 4;
+            continue;
+        }
+        for (const std::size_t end = at + 4; at < end; ++at) {
+            if (IsSpecial(text[at])) return at;
+        }
+    }
+    while (at < text.size() && !IsSpecial(text[at])) ++at;
+    return at;
+}
+
 }  // namespace
 
 std::size_t LineSplitter::Feed(std::string_view chunk) {
     if (LineReady()) return 0;
     std::size_t next = 0;
     while (next < chunk.size()) {
-        std::size_t stop = next;
-        while (stop < chunk.size() && !IsSpecial(chunk[stop])) ++stop;
+        const std::size_t stop = FindSpecial(chunk, next);
         line_.append(chunk.data() + next, stop - next);
         if (stop == chunk.size()) return stop;
         const char special = chunk[stop];
@@ -43,6 +66,18 @@ std::string LineSplitter::TakeLine() {
     line_.clear();
     lineReady_ = false;
     return line;
+}
+
+std::optional<std::string_view> LineSplitter::WholeLineAt(std::string_view ahead,
+                                                         std::size_t& taken) const noexcept {
+    if (LineReady() || !line_.empty()) return std::nullopt;
+    const std::size_t stop = FindSpecial(ahead, 0);
+    if (stop == ahead.size()) return std::nullopt;
+    std::size_t end = stop;
+    if (ahead[end] == kCr && end + 1 < ahead.size()) ++end;
+    if (ahead[end] != kLf) return std::nullopt;
+    taken = end + 1;
+    return ahead.substr(0, stop);
 }
 
 bool LineSplitter::AtEnd(std::string_view ahead) const noexcept {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,15 @@ public:
     // Hands out the waiting line (empty once the text has ended) and starts
     // the next one.
     std::string TakeLine();
+
+    // A reader's short cut past Feed and TakeLine: when no line is being put
+    // together and ahead begins with a line that Feed would take unchanged
+    // (ended by LF or CR LF, holding no other CR and no end mark), that line
+    // without its line end, as a view into ahead; taken is then the number of
+    // bytes it occupies, line end included. Otherwise nothing: the bytes must
+    // go through Feed. Changes no state either way.
+    std::optional<std::string_view> WholeLineAt(std::string_view ahead,
+                                                std::size_t& taken) const noexcept;
 
     // The end mark was taken or the input ended: nothing more is read.
     bool Ended() const noexcept { return ended_; }

@@ -172,11 +172,17 @@ HelpPlan HelpPlanFor(IdeKind kind, int majorVersion, const std::string& rootDir)
 
 bool HelpLineStays(std::string_view line, HelpLineList addLines,
                    HelpLineList removeLines) noexcept {
+    // Lines of another length cannot match: most lines are settled without
+    // looking at their bytes.
     for (std::string_view entry : addLines) {
-        if (KitText::EqualsIgnoringAsciiCase(line, entry)) return false;
+        if (entry.size() == line.size() && KitText::EqualsIgnoringAsciiCase(line, entry)) {
+            return false;
+        }
     }
     for (std::string_view entry : removeLines) {
-        if (KitText::EqualsIgnoringAsciiCase(line, entry)) return false;
+        if (entry.size() == line.size() && KitText::EqualsIgnoringAsciiCase(line, entry)) {
+            return false;
+        }
     }
     return true;
 }

@@ -1,0 +1,167 @@
+// WholeLineAt, the reader's short cut past Feed: it hands out a line where it
+// lies only when Feed would have given exactly that line, and a reader that
+// takes it whenever it can reads what Feed alone reads.
+#include "platform/text/LineSplitter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using KitText::LineSplitter;
+using namespace std::literals;
+
+struct Whole {
+    std::optional<std::string_view> line;
+    std::size_t taken = 0;
+};
+
+Whole WholeLineAt(const LineSplitter& splitter, std::string_view ahead) {
+    Whole whole;
+    whole.taken = 12345;  // left alone when there is no whole line
+    whole.line = splitter.WholeLineAt(ahead, whole.taken);
+    return whole;
+}
+
+TEST(LineSplitterWholeLine, ALineEndedByLfOrCrLfIsHandedOutWhereItLies) {
+    const LineSplitter fresh;
+    const std::string_view crlf = "abc\r\ndef";
+    const Whole first = WholeLineAt(fresh, crlf);
+    ASSERT_TRUE(first.line.has_value());
+    EXPECT_EQ(*first.line, "abc");
+    EXPECT_EQ(first.line->data(), crlf.data());  // a view, not a copy
+    EXPECT_EQ(first.taken, 5u);
+
+    const Whole lf = WholeLineAt(fresh, "abc\ndef");
+    ASSERT_TRUE(lf.line.has_value());
+    EXPECT_EQ(*lf.line, "abc");
+    EXPECT_EQ(lf.taken, 4u);
+
+    const Whole empty = WholeLineAt(fresh, "\r\n\r\n");
+    ASSERT_TRUE(empty.line.has_value());
+    EXPECT_EQ(*empty.line, "");
+    EXPECT_EQ(empty.taken, 2u);
+
+    // Bytes from 128 up, tabs and other control bytes belong to the line.
+    const std::string_view mixed = "\x80\xff\t\x01\x19\x1b x\n";
+    const Whole high = WholeLineAt(fresh, mixed);
+    ASSERT_TRUE(high.line.has_value());
+    EXPECT_EQ(*high.line, mixed.substr(0, mixed.size() - 1));
+}
+
+TEST(LineSplitterWholeLine, WhatFeedWouldChangeOrCannotYetEndIsLeftToFeed) {
+    const LineSplitter fresh;
+    for (const std::string_view ahead :
+         {"ab\rc\n"sv, "a\r\r\n"sv, "a\x1a\n"sv, "\x1a"sv, "abc"sv, "abc\r"sv, ""sv}) {
+        const Whole whole = WholeLineAt(fresh, ahead);
+        EXPECT_FALSE(whole.line.has_value()) << "ahead: " << std::string(ahead);
+        EXPECT_EQ(whole.taken, 12345u);
+    }
+}
+
+TEST(LineSplitterWholeLine, NothingIsHandedOutWhileALineIsPutTogetherOrWaitsOrTheTextEnded) {
+    LineSplitter started;
+    EXPECT_EQ(started.Feed("ab"), 2u);
+    EXPECT_FALSE(WholeLineAt(started, "c\nd\n").line.has_value());
+
+    LineSplitter waiting;
+    EXPECT_EQ(waiting.Feed("ab\ncd\n"), 3u);
+    ASSERT_TRUE(waiting.LineReady());
+    EXPECT_FALSE(WholeLineAt(waiting, "cd\n").line.has_value());
+    EXPECT_EQ(waiting.TakeLine(), "ab");
+    EXPECT_TRUE(WholeLineAt(waiting, "cd\n").line.has_value());
+
+    LineSplitter ended;
+    ended.EndInput();
+    EXPECT_FALSE(WholeLineAt(ended, "cd\n").line.has_value());
+}
+
+// Reads a text the way LineFile does, through a buffer refilled with chunks
+// of changing sizes: until AtEnd, one line at a time, taking a whole line
+// where it lies when shortCut is set and feeding the bytes otherwise.
+class ChunkedReader {
+public:
+    ChunkedReader(const std::string& input, std::vector<std::size_t> chunkSizes, bool shortCut)
+        : input_(input), chunkSizes_(std::move(chunkSizes)), shortCut_(shortCut) {}
+
+    std::vector<std::string> ReadAll() {
+        std::vector<std::string> lines;
+        while (!AtEnd()) lines.push_back(ReadLine());
+        return lines;
+    }
+
+private:
+    std::string_view Ahead() const { return std::string_view(input_).substr(next_, end_ - next_); }
+
+    bool Refill() {
+        if (end_ == input_.size()) return false;
+        next_ = end_;
+        end_ = std::min(input_.size(), next_ + chunkSizes_[refills_++ % chunkSizes_.size()]);
+        return true;
+    }
+
+    bool AtEnd() {
+        if (!splitter_.Ended() && next_ == end_ && !Refill()) splitter_.EndInput();
+        return splitter_.AtEnd(Ahead());
+    }
+
+    std::string ReadLine() {
+        std::size_t taken = 0;
+        if (shortCut_) {
+            if (const auto line = splitter_.WholeLineAt(Ahead(), taken)) {
+                EXPECT_GT(taken, line->size());
+                EXPECT_LE(taken, Ahead().size());
+                next_ += taken;
+                return std::string(*line);
+            }
+        }
+        while (!splitter_.LineReady()) {
+            if (next_ == end_ && !Refill()) {
+                splitter_.EndInput();
+                break;
+            }
+            next_ += splitter_.Feed(Ahead());
+        }
+        return splitter_.TakeLine();
+    }
+
+    const std::string& input_;
+    std::vector<std::size_t> chunkSizes_;
+    bool shortCut_;
+    LineSplitter splitter_;
+    std::size_t next_ = 0;
+    std::size_t end_ = 0;
+    std::size_t refills_ = 0;
+};
+
+TEST(LineSplitterWholeLine, AReaderTakingWholeLinesReadsWhatFeedAloneReads) {
+    // Bytes around every rule: both line ends, a lone CR, the end mark, and
+    // bytes just below and above it and from 128 up, which the search for a
+    // line end looks at four at a time.
+    const char alphabet[] = {'a', 'b', ' ', '\r', '\n', '\x1a', '\t', '\x19', '\x1b', '\x80', '\xff'};
+    std::uint32_t state = 12345;
+    const auto random = [&state](std::uint32_t bound) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % bound;
+    };
+    for (int round = 0; round < 2000; ++round) {
+        std::string input;
+        const std::uint32_t length = random(80);
+        for (std::uint32_t i = 0; i < length; ++i) {
+            // Plain letters mostly, so that lines run over several groups.
+            input += random(3) == 0 ? alphabet[random(sizeof alphabet)] : 'x';
+        }
+        std::vector<std::size_t> chunks;
+        for (int i = 0; i < 4; ++i) chunks.push_back(1 + random(20));
+        ASSERT_EQ(ChunkedReader(input, chunks, true).ReadAll(),
+                  ChunkedReader(input, chunks, false).ReadAll())
+            << "round " << round << ", input of " << input.size() << " bytes";
+    }
+}
+
+}  // namespace
