@@ -76,3 +76,5 @@ file(GLOB KITSETUP_EXTRA_TEST_CMAKE CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/test
 foreach(extra ${KITSETUP_EXTRA_TEST_CMAKE})
   include(${extra})
 endforeach()
+
+include(${PROJECT_SOURCE_DIR}/bench/Bench.cmake OPTIONAL)

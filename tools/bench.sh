@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the Windows tests tree (the benchmark is built with it) and runs the
+# benchmark of one IDEInstall request against the least work it needs, in
+# that tree's Wine prefix, whose wineserver is stopped at the end whatever
+# happened. Not part of tools/test.sh: timings have no place in the test run.
+#
+#   tools/bench.sh [BUILD_DIR] [--runs N]     (BUILD_DIR: build/windows-tests)
+#
+# The benchmark lays its installation into the same keys the tests wipe: do
+# not run it while ctest runs in the same tree. Its times depend on what else
+# the machine does; the load before and after is printed with the figures.
+# The exit code is 1 when a target was missed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=build/windows-tests
+if [ $# -gt 0 ] && [ "${1#--}" = "$1" ]; then
+  build=$1
+  shift
+fi
+prefix=$build/wineprefix
+
+tools/bootstrap.sh
+
+trap 'tools/wine-prefix.sh stop "$prefix" >/dev/null 2>&1 || true' EXIT
+
+cmake --preset windows-tests -B "$build" >/dev/null
+cmake --build "$build" --target kitsetup_bench
+
+echo "load before: $(uptime)"
+status=0
+tools/wine-prefix.sh run "$prefix" "$build/bin/kitsetup_bench.exe" "$@" || status=$?
+echo "load after:  $(uptime)"
+exit $status
