@@ -242,6 +242,51 @@ std::string_view LineFile::ReadTextLineView() {
     return file.heldLine;
 }
 
+void LineFile::CopyTextLinesTo(LineFile& out,
+                               const std::function<bool(std::string_view)>& keep) {
+    Impl& file = *impl_;
+    if (file.state != State::Reading) Raise(EInOutError::kFileNotOpenForInput, file.path);
+    if (out.impl_->state != State::Writing) {
+        Raise(EInOutError::kFileNotOpenForOutput, out.impl_->path);
+    }
+    // Kept lines whose bytes in the buffer are the line and CR LF, exactly
+    // what WriteTextLine would write, waiting to be written as one piece.
+    constexpr std::size_t kNoRun = static_cast<std::size_t>(-1);
+    std::size_t runBegin = kNoRun;
+    std::size_t runEnd = kNoRun;
+    const auto writeRun = [&] {
+        if (runBegin != kNoRun) {
+            out.impl_->Append(std::string_view(file.buffer.data() + runBegin, runEnd - runBegin));
+        }
+        runBegin = runEnd = kNoRun;
+    };
+    for (;;) {
+        std::size_t taken = 0;
+        if (const auto line = file.splitter.WholeLineAt(file.Ahead(), taken)) {
+            const std::size_t begin = file.position;
+            file.position += taken;
+            // A dropped line ends a run: the next kept one does not follow it.
+            if (!keep(*line)) continue;
+            if (taken == line->size() + 2) {
+                if (runEnd != begin) {
+                    writeRun();
+                    runBegin = begin;
+                }
+                runEnd = file.position;
+            } else {
+                writeRun();
+                out.WriteTextLine(*line);
+            }
+            continue;
+        }
+        // The buffer may be refilled from here on: what waits goes out first.
+        writeRun();
+        if (AtEndOfText()) return;
+        const std::string_view line = ReadTextLineView();
+        if (keep(line)) out.WriteTextLine(line);
+    }
+}
+
 bool LineFile::AtEndOfText() {
     Impl& file = *impl_;
     if (file.state != State::Reading) Raise(EInOutError::kFileNotOpenForInput, file.path);

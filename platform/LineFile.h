@@ -3,6 +3,7 @@
 // written ends with CR LF. Reading and writing are buffered.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -32,6 +33,11 @@ public:
     // The same line as a view, valid until the next operation on this file: a
     // line that lies whole in the buffer is handed out without a copy.
     std::string_view ReadTextLineView();
+    // Reads the rest of the text and writes to out, which is open for writing,
+    // every line for which keep is true: the same as reading line by line and
+    // writing the kept ones, but kept lines that follow one another in the
+    // buffer, each ended by CR LF, go to out together, in one copy.
+    void CopyTextLinesTo(LineFile& out, const std::function<bool(std::string_view)>& keep);
     // True when no further byte can be read or the next byte is 26.
     bool AtEndOfText();
     void WriteTextLine(std::string_view text);

@@ -119,7 +119,10 @@ void WriteMakefileProject(const ProjectFiles& files, const PackageListEditor& ed
     project.OpenTextForReading();
     RewritePackageMacro({[&project] { return project.AtEndOfText(); },
                          [&project] { return project.ReadTextLine(); },
-                         [&work](std::string_view line) { work.WriteTextLine(line); }},
+                         [&work](std::string_view line) { work.WriteTextLine(line); },
+                         [&project, &work] {
+                             project.CopyTextLinesTo(work, [](std::string_view) { return true; });
+                         }},
                         edit);
     project.CloseText();
     work.CloseText();

@@ -19,10 +19,9 @@ void WriteKeptLines(const std::string& targetPath, const std::string& workPath,
     work.CreateTextForWriting();
     LineFile target(targetPath);
     target.OpenTextForReading();
-    while (!target.AtEndOfText()) {
-        const std::string_view line = target.ReadTextLineView();
-        if (HelpLineStays(line, addLines, removeLines)) work.WriteTextLine(line);
-    }
+    target.CopyTextLinesTo(work, [addLines, removeLines](std::string_view line) {
+        return HelpLineStays(line, addLines, removeLines);
+    });
     target.CloseText();
     work.CloseText();
 }

@@ -100,7 +100,11 @@ void RewritePackageMacro(const ProjectLineStreams& streams, const PackageListEdi
     edit(names);
     for (const std::string& macroLine : PackageMacroLines(names)) streams.writeLine(macroLine);
 
-    while (!streams.atEnd()) streams.writeLine(streams.readLine());
+    if (streams.copyRest) {
+        streams.copyRest();
+    } else {
+        while (!streams.atEnd()) streams.writeLine(streams.readLine());
+    }
 }
 
 }  // namespace ComponentSetup

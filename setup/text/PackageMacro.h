@@ -45,11 +45,14 @@ void SplitPackageNames(std::string_view text, std::vector<std::string>& names);
 std::vector<std::string> PackageMacroLines(const std::vector<std::string>& names);
 
 // Where the project's lines come from and go to. readLine at the end of the
-// input yields an empty line.
+// input yields an empty line. copyRest, when given, writes every line not yet
+// read as it was read, as the loop over atEnd, readLine and writeLine does,
+// but at the speed of a copy: the lines behind the macro are most of a file.
 struct ProjectLineStreams {
     std::function<bool()> atEnd;
     std::function<std::string()> readLine;
     std::function<void(std::string_view)> writeLine;
+    std::function<void()> copyRest = nullptr;
 };
 
 // Edits the package names in place: removals and additions only.

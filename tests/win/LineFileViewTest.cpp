@@ -1,11 +1,14 @@
-// LineFile's line views and single-copy writes on real files: a view is the
-// line ReadTextLine gives, wherever it lies against the buffer, and written
-// lines come out byte for byte across buffer boundaries.
+// LineFile's line views, single-copy writes and line copies on real files: a
+// view is the line ReadTextLine gives, wherever it lies against the buffer;
+// written lines come out byte for byte across buffer boundaries; and copying
+// the kept lines writes what reading and writing them one by one writes.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/LineFile.h"
@@ -117,6 +120,98 @@ TEST_F(LineFileView, WrittenLinesComeOutWholeAcrossTheBufferBoundary) {
     for (const std::string& line : lines) file.WriteTextLine(line);
     file.CloseText();
     EXPECT_EQ(ReadBytes(PathIn("written.txt")), expected);
+}
+
+// ---- CopyTextLinesTo ----------------------------------------------------------
+
+using Keep = std::function<bool(std::string_view)>;
+
+class LineFileCopy : public KitTest::Sandbox {
+protected:
+    // What out holds after "before", the kept lines of input, then "after",
+    // copied one way or the other.
+    std::string Copy(const std::string& input, const Keep& keep, bool oneByOne) {
+        const std::string name = oneByOne ? "one-by-one" : "copied";
+        WriteBytes(PathIn(name + ".in"), input);
+        LineFile in(PathIn(name + ".in"));
+        in.OpenTextForReading();
+        LineFile out(PathIn(name + ".out"));
+        out.CreateTextForWriting();
+        out.WriteTextLine("before");
+        if (oneByOne) {
+            while (!in.AtEndOfText()) {
+                const std::string line = in.ReadTextLine();
+                if (keep(line)) out.WriteTextLine(line);
+            }
+        } else {
+            in.CopyTextLinesTo(out, keep);
+        }
+        EXPECT_TRUE(in.AtEndOfText());
+        out.WriteTextLine("after");
+        in.CloseText();
+        out.CloseText();
+        return ReadBytes(PathIn(name + ".out")).value_or("<missing>");
+    }
+
+    void ExpectCopyAsOneByOne(const std::string& input, const Keep& keep) {
+        EXPECT_EQ(Copy(input, keep, false), Copy(input, keep, true));
+    }
+};
+
+const Keep kAll = [](std::string_view) { return true; };
+const Keep kNoDrop = [](std::string_view line) {
+    return line.find("drop") == std::string_view::npos;
+};
+
+TEST_F(LineFileCopy, KeptLinesComeOutAsReadingAndWritingThemWould) {
+    EXPECT_EQ(Copy("a\r\nb\nc", kAll, false), "before\r\na\r\nb\r\nc\r\nafter\r\n");
+    EXPECT_EQ(Copy("a\r\ndrop\r\nc\r\n", kNoDrop, false), "before\r\na\r\nc\r\nafter\r\n");
+    ExpectCopyAsOneByOne("", kAll);
+    ExpectCopyAsOneByOne("x\ry\r\n\r\n\n", kAll);
+    ExpectCopyAsOneByOne("one\r\ndrop me\r\ntw\x1a" "o\r\nthree\r\n", kNoDrop);
+    ExpectCopyAsOneByOne("\x1a" "nothing\r\n", kAll);
+    ExpectCopyAsOneByOne("keep\r\ndrop\nkeep\ndrop\r\n\r\nlast", kNoDrop);
+    ExpectCopyAsOneByOne("all\r\ndrop\r\ndrop\r\n", [](std::string_view) { return false; });
+}
+
+TEST_F(LineFileCopy, LinesAcrossTheBufferBoundaryAndEveryLineEnd) {
+    for (std::size_t shift = 0; shift < 6; ++shift) {
+        const std::string head(kBufferSize - 3 - shift, 'h');
+        ExpectCopyAsOneByOne(head + "\r\nnext\r\nlast", kAll);
+        ExpectCopyAsOneByOne("a\r\n" + head + "ab\rcd\r\ndrop\r\nafter\n", kNoDrop);
+        ExpectCopyAsOneByOne(head + "\x1a" "gone\r\n", kAll);
+    }
+    // Many lines, some ended by LF alone, some dropped, over several buffers.
+    std::string many;
+    for (int i = 0; many.size() < 3 * kBufferSize; ++i) {
+        many += (i % 7 == 3 ? "drop " : "line ") + std::to_string(i) + std::string(i % 97, '.') +
+                (i % 5 ? "\r\n" : "\n");
+    }
+    ExpectCopyAsOneByOne(many, kNoDrop);
+    ExpectCopyAsOneByOne(many, kAll);
+}
+
+TEST_F(LineFileCopy, BothFilesMustBeOpenTheRightWay) {
+    WriteBytes(PathIn("in.txt"), "line\r\n");
+    LineFile in(PathIn("in.txt"));
+    LineFile out(PathIn("out.txt"));
+    out.CreateTextForWriting();
+    try {
+        in.CopyTextLinesTo(out, kAll);
+        ADD_FAILURE() << "copied from a closed file";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Code(), EInOutError::kFileNotOpenForInput);
+    }
+    in.OpenTextForReading();
+    out.CloseText();
+    try {
+        in.CopyTextLinesTo(out, kAll);
+        ADD_FAILURE() << "copied to a closed file";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Code(), EInOutError::kFileNotOpenForOutput);
+    }
+    // Nothing was taken from the reader.
+    EXPECT_EQ(in.ReadTextLine(), "line");
 }
 
 }  // namespace
