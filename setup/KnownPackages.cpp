@@ -1,5 +1,8 @@
 #include "setup/KnownPackages.h"
 
+#include <algorithm>
+#include <functional>
+
 #include "platform/Registry.h"
 #include "platform/StringList.h"
 #include "platform/text/AsciiText.h"
@@ -37,9 +40,12 @@ std::vector<std::string> UpperCasedNames(const TStringList& snapshot) {
 void RemoveKnownPackages(const std::string& oldFileName, const TStringList& snapshot,
                          const std::vector<std::string>& upperNames, TRegIniFile& ideKey) {
     const std::string pattern = KitText::UpperAscii(oldFileName);
+    if (pattern.empty()) return;  // an empty name is never found
+    // One skip table for the name serves the search in every value name.
+    const std::boyer_moore_horspool_searcher search(pattern.begin(), pattern.end());
     for (int i = 0; i < snapshot.ItemCount(); ++i) {
-        if (KitText::FindText(upperNames[static_cast<std::size_t>(i)], pattern) !=
-            KitText::NotFound) {
+        const std::string& upperName = upperNames[static_cast<std::size_t>(i)];
+        if (std::search(upperName.begin(), upperName.end(), search) != upperName.end()) {
             ideKey.DeleteSectionValue(kKnownPackagesSection, snapshot.ItemAt(i));
         }
     }
