@@ -516,6 +516,9 @@ enum Counted {
 };
 long long gCalls[kCountedFunctions];
 double gSeconds[kCountedFunctions];  // heap functions are counted, not timed
+// The peak working set when the information box is about to be shown: the
+// library's own, before the dialog brings in fonts and the like.
+double gPeakBeforeBox = 0;
 void* gReal[kCountedFunctions];
 long long gBytesRead = 0;
 long long gBytesWritten = 0;
@@ -531,6 +534,13 @@ double Now() {
     LARGE_INTEGER t;
     ::QueryPerformanceCounter(&t);
     return static_cast<double>(t.QuadPart) / frequency;
+}
+
+PROCESS_MEMORY_COUNTERS MemoryNow() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
+    return counters;
 }
 
 // Counts one call of a counted function and adds the time spent in it.
@@ -664,6 +674,7 @@ void* __cdecl CountRealloc(void* block, size_t size) {
 }
 // The information box waits for the user: its time is kept apart.
 int WINAPI TimeMessageBoxA(HWND a, LPCSTR b, LPCSTR c, UINT d) {
+    if (gPeakBeforeBox == 0) gPeakBeforeBox = static_cast<double>(MemoryNow().PeakWorkingSetSize);
     Timed timed(kMessageBoxA);
     return KITBENCH_REAL(MessageBoxA)(a, b, c, d);
 }
@@ -730,17 +741,12 @@ std::vector<std::string> PatchImports(HMODULE module) {
 void ResetCounters() {
     std::fill(std::begin(gCalls), std::end(gCalls), 0);
     std::fill(std::begin(gSeconds), std::end(gSeconds), 0.0);
+    gPeakBeforeBox = 0;
     gBytesRead = gBytesWritten = gBytesCopied = gBytesAllocated = 0;
 }
 
 // ---- Measurements in a process of their own ------------------------------------
 
-PROCESS_MEMORY_COUNTERS MemoryNow() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
-    return counters;
-}
 
 void WriteFigures(const std::string& path, const Figures& figures) {
     std::ofstream out(path, std::ios::trunc);
@@ -775,6 +781,8 @@ int MeasureRequest(const std::string& request, const std::string& resultPath) {
         {"result", outcome.result},
         {"working_set_before", static_cast<double>(before.WorkingSetSize)},
         {"peak_working_set", static_cast<double>(after.PeakWorkingSetSize)},
+        {"peak_before_box", gPeakBeforeBox != 0 ? gPeakBeforeBox
+                                                 : static_cast<double>(after.PeakWorkingSetSize)},
         {"bytes_read", static_cast<double>(gBytesRead)},
         {"bytes_written", static_cast<double>(gBytesWritten)},
         {"bytes_copied", static_cast<double>(gBytesCopied)},
@@ -983,6 +991,7 @@ bool Benchmark(const Ide& ide, int runs) {
     std::vector<double> box;
     double largePeak = 0;
     double largeGrowth = 0;
+    double largePeakWithBox = 0;
     Arrange(ide, kLarge);
     long long rewrittenBytes = FileSize(ide.OptionsFile());
     std::printf("files: ");
@@ -1008,9 +1017,10 @@ bool Benchmark(const Ide& ide, int runs) {
         CheckRequestDone(ide, figures);
         request.push_back(figures["seconds"]);
         box.push_back(figures["box_seconds"]);
-        largePeak = std::max(largePeak, figures["peak_working_set"]);
+        largePeak = std::max(largePeak, figures["peak_before_box"]);
         largeGrowth =
-            std::max(largeGrowth, figures["peak_working_set"] - figures["working_set_before"]);
+            std::max(largeGrowth, figures["peak_before_box"] - figures["working_set_before"]);
+        largePeakWithBox = std::max(largePeakWithBox, figures["peak_working_set"]);
         requestRuns.push_back(std::move(figures));
     }
     // Counts and the breakdowns of time come from the runs in the middle.
@@ -1024,12 +1034,12 @@ bool Benchmark(const Ide& ide, int runs) {
     Arrange(ide, kSmall);
     Figures small = RunChild("--call", ide);
     CheckRequestDone(ide, small);
-    const double smallGrowth = small["peak_working_set"] - small["working_set_before"];
+    const double smallGrowth = small["peak_before_box"] - small["working_set_before"];
 
     const double requestMedian = Median(request);
     const double floorMedian = Median(floor);
     const double ratio = requestMedian / floorMedian;
-    const double memoryGrowth = largePeak - small["peak_working_set"];
+    const double memoryGrowth = largePeak - small["peak_before_box"];
     const double listings = last["calls.RegQueryInfoKeyA"];
     const double enumerations = last["calls.RegEnumValueA"];
 
@@ -1053,12 +1063,12 @@ bool Benchmark(const Ide& ide, int runs) {
                 floorMiddle["seconds.deletions"] * 1000, floorMiddle["seconds.listing"] * 1000);
     std::printf("ratio     %7.2f     target <= %.2f  %s\n", ratio, kTimeTarget,
                 timeMet ? "met" : "MISSED");
-    std::printf("memory    peak working set %.1f MiB on large files (+%.1f MiB during the call),"
-                " %.1f MiB on small files (+%.1f MiB): grows by %.1f MiB with the files,"
-                " allowance %.1f  %s\n",
-                MiB(largePeak), MiB(largeGrowth), MiB(small["peak_working_set"]),
-                MiB(smallGrowth), MiB(memoryGrowth), MiB(kMemoryGrowthAllowance),
-                memoryMet ? "met" : "MISSED");
+    std::printf("memory    peak working set up to the information box %.1f MiB on large files"
+                " (+%.1f MiB during the call), %.1f MiB on small files (+%.1f MiB): grows by"
+                " %.1f MiB with the files, allowance %.1f  %s; %.1f MiB once the box is shown\n",
+                MiB(largePeak), MiB(largeGrowth), MiB(small["peak_before_box"]), MiB(smallGrowth),
+                MiB(memoryGrowth), MiB(kMemoryGrowthAllowance), memoryMet ? "met" : "MISSED",
+                MiB(largePeakWithBox));
     std::printf("registry  calls per request:");
     double registryCalls = 0;
     for (const auto& [name, value] : last) {
