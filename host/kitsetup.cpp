@@ -62,19 +62,8 @@ static_assert(sizeof(void*) != 4 || sizeof(SetupParamBlock) == 44,
 
 using IdeInstallFunction = int(WINAPI*)(void* paramBlock);
 
-struct ModuleTraits {
-    using Handle = HMODULE;
-    static Handle invalid() noexcept { return nullptr; }
-    static void close(Handle h) noexcept { ::FreeLibrary(h); }
-};
-// Threads and events: their creators return NULL on failure.
-struct KernelObjectTraits {
-    using Handle = HANDLE;
-    static Handle invalid() noexcept { return nullptr; }
-    static void close(Handle h) noexcept { ::CloseHandle(h); }
-};
-using UniqueModule = KitPlatform::UniqueHandle<ModuleTraits>;
-using UniqueKernelObject = KitPlatform::UniqueHandle<KernelObjectTraits>;
+using KitPlatform::UniqueKernelObject;
+using KitPlatform::UniqueModule;
 
 struct Options {
     std::string dllPath;  // empty: KitSetup.dll beside this program

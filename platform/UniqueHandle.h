@@ -64,8 +64,23 @@ struct FindHandleTraits {
     static void close(Handle h) noexcept { ::FindClose(h); }
 };
 
+// Threads, events and the like: their creators return NULL on failure.
+struct KernelObjectTraits {
+    using Handle = HANDLE;
+    static Handle invalid() noexcept { return nullptr; }
+    static void close(Handle h) noexcept { ::CloseHandle(h); }
+};
+
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle invalid() noexcept { return nullptr; }
+    static void close(Handle h) noexcept { ::FreeLibrary(h); }
+};
+
 using UniqueHkey = UniqueHandle<RegKeyTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
+using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
+using UniqueModule = UniqueHandle<ModuleTraits>;
 
 }  // namespace KitPlatform
