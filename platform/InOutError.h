@@ -21,4 +21,16 @@ private:
     unsigned long code_;
 };
 
+// Raises EInOutError for a failed operation on path.
+[[noreturn]] void RaiseInOutError(unsigned long code, const std::string& path);
+
+// The thread's last error, never 0: a function that failed without saying why
+// still has to give a failure code.
+unsigned long LastFileErrorCode() noexcept;
+
+// A path the file functions would cut short or misread is refused before it
+// reaches them: one longer than 259 characters (code 206), or one with a NUL
+// that would end it early (code 123).
+void CheckFilePath(const std::string& path);
+
 }  // namespace KitPlatform

@@ -18,38 +18,7 @@ namespace {
 // own system call, and a file of any size streams through the same memory.
 constexpr std::size_t kBufferSize = 64 * 1024;
 
-// Longest path the file functions take without the long-path prefix.
-constexpr std::size_t kMaxPathLength = MAX_PATH - 1;
-
 constexpr char kLineEnd[] = "\r\n";
-
-std::string DescribeCode(unsigned long code) {
-    switch (code) {
-    case EInOutError::kFileNotOpen: return "File not open";
-    case EInOutError::kFileNotOpenForInput: return "File not open for input";
-    case EInOutError::kFileNotOpenForOutput: return "File not open for output";
-    case ERROR_FILENAME_EXCED_RANGE: return "File name too long";
-    default: return "I/O error " + std::to_string(code);
-    }
-}
-
-[[noreturn]] void Raise(unsigned long code, const std::string& path) {
-    throw EInOutError(code, DescribeCode(code) + ": " + path);
-}
-
-// The thread's last error, never 0: a function that failed without saying why
-// still has to give a failure code.
-unsigned long LastErrorCode() noexcept {
-    const DWORD code = ::GetLastError();
-    return code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE;
-}
-
-// A path the file functions would cut short or misread is refused before it
-// reaches them: one too long, or one with a NUL that would end it early.
-void CheckPath(const std::string& path) {
-    if (path.size() > kMaxPathLength) Raise(ERROR_FILENAME_EXCED_RANGE, path);
-    if (path.find('\0') != std::string::npos) Raise(ERROR_INVALID_NAME, path);
-}
 
 struct OpenMode {
     DWORD access;
@@ -66,7 +35,7 @@ constexpr OpenMode kForAppending{GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING,
 // Windows refuses to open a read-only file for writing; so does this class,
 // also where the platform would let it through.
 void CheckWritable(const OpenMode& mode, const std::string& path) {
-    if ((mode.access & GENERIC_WRITE) && IsReadOnlyFile(path)) Raise(ERROR_ACCESS_DENIED, path);
+    if ((mode.access & GENERIC_WRITE) && IsReadOnlyFile(path)) RaiseInOutError(ERROR_ACCESS_DENIED, path);
 }
 
 }  // namespace
@@ -100,18 +69,18 @@ struct LineFile::Impl {
 
 void LineFile::Impl::Open(const OpenMode& mode) {
     if (state != State::Closed) Close();
-    CheckPath(path);
+    CheckFilePath(path);
     CheckWritable(mode, path);
     UniqueFileHandle opened(::CreateFileA(path.c_str(), mode.access, FILE_SHARE_READ, nullptr,
                                           mode.disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!opened) Raise(LastErrorCode(), path);
+    if (!opened) RaiseInOutError(LastFileErrorCode(), path);
     if (::GetFileType(opened.get()) == FILE_TYPE_UNKNOWN) {
-        Raise(EInOutError::kFileNotOpenForOutput, path);
+        RaiseInOutError(EInOutError::kFileNotOpenForOutput, path);
     }
     if (mode.atEnd) {
         LARGE_INTEGER zero{};
         if (!::SetFilePointerEx(opened.get(), zero, nullptr, FILE_END)) {
-            Raise(LastErrorCode(), path);
+            RaiseInOutError(LastFileErrorCode(), path);
         }
     }
     buffer.resize(kBufferSize);
@@ -125,11 +94,11 @@ void LineFile::Impl::Open(const OpenMode& mode) {
 // The handle is closed and the state is closed whatever fails on the way; the
 // first failure is raised afterwards.
 void LineFile::Impl::Close() {
-    if (state == State::Closed) Raise(EInOutError::kFileNotOpen, path);
+    if (state == State::Closed) RaiseInOutError(EInOutError::kFileNotOpen, path);
     unsigned long failure = state == State::Writing ? WriteOut() : 0;
     state = State::Closed;
-    if (!::CloseHandle(handle.release()) && failure == 0) failure = LastErrorCode();
-    if (failure != 0) Raise(failure, path);
+    if (!::CloseHandle(handle.release()) && failure == 0) failure = LastFileErrorCode();
+    if (failure != 0) RaiseInOutError(failure, path);
 }
 
 void LineFile::Impl::CloseQuietly() noexcept {
@@ -145,7 +114,7 @@ bool LineFile::Impl::Refill() {
     DWORD read = 0;
     if (!::ReadFile(handle.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read,
                     nullptr)) {
-        Raise(LastErrorCode(), path);
+        RaiseInOutError(LastFileErrorCode(), path);
     }
     filled = read;
     return read != 0;
@@ -185,7 +154,7 @@ unsigned long LineFile::Impl::WriteOut() noexcept {
         DWORD written = 0;
         if (!::WriteFile(handle.get(), buffer.data() + done, static_cast<DWORD>(filled - done),
                          &written, nullptr)) {
-            failure = LastErrorCode();
+            failure = LastFileErrorCode();
             break;
         }
         if (written == 0) {
@@ -200,7 +169,7 @@ unsigned long LineFile::Impl::WriteOut() noexcept {
 
 void LineFile::Impl::Flush() {
     const unsigned long failure = WriteOut();
-    if (failure != 0) Raise(failure, path);
+    if (failure != 0) RaiseInOutError(failure, path);
 }
 
 // ---- LineFile ---------------------------------------------------------------
@@ -219,7 +188,7 @@ void LineFile::OpenTextForAppending() { impl_->Open(kForAppending); }
 
 std::string LineFile::ReadTextLine() {
     Impl& file = *impl_;
-    if (file.state != State::Reading) Raise(EInOutError::kFileNotOpenForInput, file.path);
+    if (file.state != State::Reading) RaiseInOutError(EInOutError::kFileNotOpenForInput, file.path);
     while (!file.splitter.LineReady()) {
         if (file.position == file.filled && !file.Refill()) {
             file.splitter.EndInput();
@@ -232,7 +201,7 @@ std::string LineFile::ReadTextLine() {
 
 std::string_view LineFile::ReadTextLineView() {
     Impl& file = *impl_;
-    if (file.state != State::Reading) Raise(EInOutError::kFileNotOpenForInput, file.path);
+    if (file.state != State::Reading) RaiseInOutError(EInOutError::kFileNotOpenForInput, file.path);
     std::size_t taken = 0;
     if (const auto line = file.splitter.WholeLineAt(file.Ahead(), taken)) {
         file.position += taken;
@@ -245,9 +214,9 @@ std::string_view LineFile::ReadTextLineView() {
 void LineFile::CopyTextLinesTo(LineFile& out,
                                const std::function<bool(std::string_view)>& keep) {
     Impl& file = *impl_;
-    if (file.state != State::Reading) Raise(EInOutError::kFileNotOpenForInput, file.path);
+    if (file.state != State::Reading) RaiseInOutError(EInOutError::kFileNotOpenForInput, file.path);
     if (out.impl_->state != State::Writing) {
-        Raise(EInOutError::kFileNotOpenForOutput, out.impl_->path);
+        RaiseInOutError(EInOutError::kFileNotOpenForOutput, out.impl_->path);
     }
     // Kept lines whose bytes in the buffer are the line and CR LF, exactly
     // what WriteTextLine would write, waiting to be written as one piece.
@@ -289,7 +258,7 @@ void LineFile::CopyTextLinesTo(LineFile& out,
 
 bool LineFile::AtEndOfText() {
     Impl& file = *impl_;
-    if (file.state != State::Reading) Raise(EInOutError::kFileNotOpenForInput, file.path);
+    if (file.state != State::Reading) RaiseInOutError(EInOutError::kFileNotOpenForInput, file.path);
     if (!file.splitter.Ended() && file.position == file.filled && !file.Refill()) {
         file.splitter.EndInput();
     }
@@ -298,7 +267,7 @@ bool LineFile::AtEndOfText() {
 
 void LineFile::WriteTextLine(std::string_view text) {
     Impl& file = *impl_;
-    if (file.state != State::Writing) Raise(EInOutError::kFileNotOpenForOutput, file.path);
+    if (file.state != State::Writing) RaiseInOutError(EInOutError::kFileNotOpenForOutput, file.path);
     file.AppendLine(text);
 }
 

@@ -10,33 +10,17 @@ namespace KitPlatform {
 
 namespace {
 
-constexpr std::size_t kMaxPathLength = MAX_PATH - 1;
 constexpr DWORD kChunkSize = 64 * 1024;
 
-[[noreturn]] void Raise(unsigned long code, const std::string& path) {
-    throw EInOutError(code, "I/O error " + std::to_string(code) + ": " + path);
-}
-
-unsigned long LastErrorCode() noexcept {
-    const DWORD code = ::GetLastError();
-    return code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE;
-}
-
-// A path the file functions would cut short or misread never reaches them.
-void CheckPath(const std::string& path) {
-    if (path.size() > kMaxPathLength) Raise(ERROR_FILENAME_EXCED_RANGE, path);
-    if (path.find('\0') != std::string::npos) Raise(ERROR_INVALID_NAME, path);
-}
-
 UniqueFileHandle OpenFile(const std::string& path, DWORD access, DWORD disposition) {
-    CheckPath(path);
+    CheckFilePath(path);
     UniqueFileHandle file(::CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr,
                                         disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) Raise(LastErrorCode(), path);
+    if (!file) RaiseInOutError(LastFileErrorCode(), path);
     if (::GetFileType(file.get()) != FILE_TYPE_DISK) {
-        Raise(access == GENERIC_WRITE ? EInOutError::kFileNotOpenForOutput
-                                      : EInOutError::kFileNotOpenForInput,
-              path);
+        RaiseInOutError(access == GENERIC_WRITE ? EInOutError::kFileNotOpenForOutput
+                                                : EInOutError::kFileNotOpenForInput,
+                        path);
     }
     return file;
 }
@@ -50,7 +34,7 @@ std::string ReadWholeFile(const std::string& path) {
     for (;;) {
         DWORD read = 0;
         if (!::ReadFile(file.get(), &chunk[0], kChunkSize, &read, nullptr)) {
-            Raise(LastErrorCode(), path);
+            RaiseInOutError(LastFileErrorCode(), path);
         }
         if (read == 0) return bytes;
         bytes.append(chunk, 0, read);
@@ -66,7 +50,7 @@ std::string ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
             static_cast<DWORD>(std::min<std::size_t>(maxBytes - filled, kChunkSize));
         DWORD read = 0;
         if (!::ReadFile(file.get(), &bytes[filled], wanted, &read, nullptr)) {
-            Raise(LastErrorCode(), path);
+            RaiseInOutError(LastFileErrorCode(), path);
         }
         if (read == 0) break;
         filled += read;
@@ -78,22 +62,22 @@ std::string ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
 void WriteWholeFile(const std::string& path, std::string_view bytes) {
     // Windows refuses to replace a read-only file; so does this, also where
     // the platform would let it through.
-    CheckPath(path);
+    CheckFilePath(path);
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        Raise(ERROR_ACCESS_DENIED, path);
+        RaiseInOutError(ERROR_ACCESS_DENIED, path);
     }
     UniqueFileHandle file = OpenFile(path, GENERIC_WRITE, CREATE_ALWAYS);
     while (!bytes.empty()) {
         const DWORD count = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kChunkSize));
         DWORD written = 0;
         if (!::WriteFile(file.get(), bytes.data(), count, &written, nullptr)) {
-            Raise(LastErrorCode(), path);
+            RaiseInOutError(LastFileErrorCode(), path);
         }
-        if (written == 0) Raise(ERROR_DISK_FULL, path);
+        if (written == 0) RaiseInOutError(ERROR_DISK_FULL, path);
         bytes.remove_prefix(written);
     }
-    if (!::CloseHandle(file.release())) Raise(LastErrorCode(), path);
+    if (!::CloseHandle(file.release())) RaiseInOutError(LastFileErrorCode(), path);
 }
 
 }  // namespace KitPlatform
