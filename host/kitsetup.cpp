@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/UniqueHandle.h"
+#include "platform/WindowStation.h"
 
 namespace {
 
@@ -288,6 +289,19 @@ void PrintBoxes(const std::vector<ShownBox>& boxes) {
     }
 }
 
+// A service, a scheduled task or a remote shell runs in a window station that
+// nobody can see; KitSetup.dll leaves its box out there instead of waiting for
+// a click that never comes. Said in one line, so that a log tells why.
+bool InHiddenWindowStation() {
+    return KitPlatform::ProcessWindowStationVisibility() ==
+           KitPlatform::WindowStationVisibility::Hidden;
+}
+
+void PrintNoBoxInHiddenWindowStation() {
+    std::printf("  no box: this window station is not visible (service, scheduled task or "
+                "remote shell), so no information box is shown or waited for\n");
+}
+
 // One call of IDEInstall, exactly as a setup program makes it.
 int CallIdeInstall(IdeInstallFunction ideInstall, const std::string& request, bool acknowledge) {
     SetupParamBlock block{};
@@ -303,7 +317,11 @@ int CallIdeInstall(IdeInstallFunction ideInstall, const std::string& request, bo
     const std::vector<ShownBox> boxes = watcher.Finish();
 
     std::printf("request \"%s\": IDEInstall returned %d\n", Visible(request).c_str(), result);
-    if (acknowledge) PrintBoxes(boxes);
+    if (boxes.empty() && InHiddenWindowStation()) {
+        PrintNoBoxInHiddenWindowStation();
+    } else if (acknowledge) {
+        PrintBoxes(boxes);
+    }
     if (watcher.Failed()) std::printf("  (the box watcher stopped early)\n");
     std::fflush(stdout);
     if (result != 0) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/WindowStation.h"
 #include "setup/ComponentSetup.h"
 #include "setup/CppBuilderRegistration.h"
 #include "setup/DelphiRegistration.h"
@@ -34,6 +35,13 @@ const char* RequestTextOf(const void* paramBlock) noexcept {
 }
 
 void ShowHelpMergedBox(IdeKind kind, int majorVersion) {
+    // In a window station nobody can see (a deployment service, a scheduled
+    // task, a remote shell) the box would wait for a click that never comes.
+    // Only flags read without WSF_VISIBLE leave it out.
+    if (KitPlatform::ProcessWindowStationVisibility() ==
+        KitPlatform::WindowStationVisibility::Hidden) {
+        return;
+    }
     char text[160];
     std::snprintf(text, sizeof text, kBoxFormat, IdeDisplayName(kind), majorVersion);
     ::MessageBoxA(nullptr, text, kBoxCaption, MB_OK | MB_ICONINFORMATION);

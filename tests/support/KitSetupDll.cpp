@@ -23,12 +23,14 @@ std::mutex gRecordedMutex;
 std::vector<RecordedCall> gRecorded;
 using MessageBoxAFn = int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT);
 MessageBoxAFn gRealMessageBoxA = nullptr;
+std::atomic<bool> gShowRecordedBoxes{true};
 
 int WINAPI RecordingMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
     {
         std::lock_guard<std::mutex> lock(gRecordedMutex);
         gRecorded.push_back({owner, style, text ? text : "", caption ? caption : ""});
     }
+    if (!gShowRecordedBoxes) return IDOK;
     return gRealMessageBoxA(owner, text, caption, style);
 }
 
@@ -127,6 +129,12 @@ std::string ProgramDirectory() {
 }
 
 }  // namespace
+
+BoxesAnsweredUnshown::BoxesAnsweredUnshown() : before_(gShowRecordedBoxes.exchange(false)) {}
+
+BoxesAnsweredUnshown::~BoxesAnsweredUnshown() {
+    gShowRecordedBoxes = before_;
+}
 
 std::string KitSetupDllPath() {
     return ProgramDirectory() + "KitSetup.dll";

@@ -48,6 +48,21 @@ private:
     FARPROC export_ = nullptr;
 };
 
+// While one lives, the recorder in the DLL's MessageBoxA import records each
+// call and answers IDOK without showing anything. For calls made where the
+// box watcher cannot reach a box (another window station): a box shown by
+// mistake then fails the test instead of waiting forever.
+class BoxesAnsweredUnshown {
+public:
+    BoxesAnsweredUnshown();
+    ~BoxesAnsweredUnshown();
+    BoxesAnsweredUnshown(const BoxesAnsweredUnshown&) = delete;
+    BoxesAnsweredUnshown& operator=(const BoxesAnsweredUnshown&) = delete;
+
+private:
+    bool before_;
+};
+
 // The path of KitSetup.dll beside the test program.
 std::string KitSetupDllPath();
 

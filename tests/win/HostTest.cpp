@@ -11,6 +11,7 @@
 #include "tests/support/Sandbox.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestRegistry.h"
+#include "tests/support/WindowStations.h"
 
 namespace {
 
@@ -50,7 +51,8 @@ struct HostRun {
 
 class Host : public Sandbox {
 protected:
-    HostRun RunKitsetup(const std::string& arguments) {
+    // desktop: "station\\desktop" to start it in, or empty for this process's own.
+    HostRun RunKitsetup(const std::string& arguments, std::string desktop = "") {
         HostRun run;
         const std::string outPath = PathIn("stdout.txt");
         const std::string errPath = PathIn("stderr.txt");
@@ -72,6 +74,7 @@ protected:
             startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
             startup.hStdOutput = out.get();
             startup.hStdError = err.get();
+            if (!desktop.empty()) startup.lpDesktop = &desktop[0];
             std::string command = "\"" + BinDirectory() + "kitsetup.exe\" " + arguments;
             PROCESS_INFORMATION info{};
             // The child inherits this: should it crash before its own handler
@@ -203,6 +206,45 @@ TEST_F(Host, LoadsKitSetupBesideItselfByDefault) {
     EXPECT_TRUE(Contains(run.out, BinDirectory() + "KitSetup.dll, IDEInstall at ordinal 1"))
         << run.out;
     EXPECT_TRUE(Contains(run.out, "request \"D7\": IDEInstall returned 0\n  no box\n")) << run.out;
+}
+
+TEST_F(Host, InAHiddenWindowStationItSaysWhyNoBoxWasShownAndEndsWithoutOne) {
+    const std::string delphi7 = "SOFTWARE\\Borland\\Delphi\\7.0";
+    SetString(HKEY_LOCAL_MACHINE, kProductKey, "InstallDir", PathIn("Suite\\"));
+    SetString(HKEY_LOCAL_MACHINE, delphi7, "RootDir", PathIn("Delphi7"));
+    SetString(HKEY_LOCAL_MACHINE, delphi7, "Version", "PRO");
+    MakeDirectories(PathIn("Delphi7\\Help"));
+    // Each run finds the help files as the IDE left them.
+    const auto layHelpFiles = [this] {
+        for (const char* name : {"D7.cnt", "D7.ohc", "D7.ohi", "D7.ohl"}) {
+            WriteBytes(PathIn(std::string("Delphi7\\Help\\") + name), ":Link Other.hlp\r\n");
+        }
+    };
+    const std::string reason =
+        "  no box: this window station is not visible (service, scheduled task or remote "
+        "shell), so no information box is shown or waited for\n";
+
+    HiddenWindowStation hidden;
+    // Without --acknowledge nothing would close a box: a run that shows one
+    // ends only when the host's timeout ends it, and fails.
+    for (const char* arguments : {"D7", "--acknowledge D7"}) {
+        SCOPED_TRACE(arguments);
+        layHelpFiles();
+        const HostRun run = RunKitsetup(arguments, hidden.DesktopPath());
+        EXPECT_EQ(run.exitCode, 0u) << run.err;
+        EXPECT_TRUE(Contains(run.out, "request \"D7\": IDEInstall returned 0\n" + reason))
+            << run.out;
+        EXPECT_FALSE(Contains(run.out, "box caption")) << run.out;
+        EXPECT_EQ(ReadBytes(PathIn("Delphi7\\Help\\D7.ohl")).value_or(""),
+                  ":Link Other.hlp\r\n:Link OC3Help.hlp\r\n\r\n");
+    }
+    // The same run in this process's visible station gets the box.
+    layHelpFiles();
+    const HostRun visible = RunKitsetup("--acknowledge D7");
+    EXPECT_EQ(visible.exitCode, 0u) << visible.err;
+    EXPECT_FALSE(Contains(visible.out, "no box")) << visible.out;
+    EXPECT_TRUE(Contains(visible.out, "  box caption: Ostrel Components Help Registration\n"))
+        << visible.out;
 }
 
 TEST_F(Host, TheShippedDllsBoxIsReadAndClosedAfterTheHelpMerge) {
