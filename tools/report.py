@@ -154,7 +154,8 @@ def parse_host_output(text):
         if not requests:
             continue
         current = requests[-1]
-        if line == "  no box":
+        # "  no box: ..." says why (a window station nobody can see).
+        if line == "  no box" or line.startswith("  no box: "):
             current["boxes_watched"] = True
         elif line.startswith("  box caption: "):
             box = {"caption": unescape_visible(line[len("  box caption: "):]), "text": ""}
