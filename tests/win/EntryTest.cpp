@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/UniqueHandle.h"
 #include "tests/support/KitSetupDll.h"
 #include "tests/support/OddRegistryValues.h"
 #include "tests/support/ParamBlock.h"
@@ -354,12 +355,11 @@ TEST_F(EntryOnAFieldMachine, AnIdeKeyThatCannotBeCreatedWritesNothingAnywhere) {
     // be neither opened nor created.
     DeleteKeyTree(HKEY_CURRENT_USER, kBorlandKey);
     for (const char* family : {"Delphi", "C++Builder"}) {
-        HKEY key = nullptr;
+        KitPlatform::UniqueHkey key;
         ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER,
                                   (kBorlandKey + "\\" + family).c_str(), 0, nullptr,
-                                  REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                                  REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
                   ERROR_SUCCESS);
-        RegCloseKey(key);
     }
     const MachineState before = Capture();
 
