@@ -51,7 +51,8 @@ target_link_libraries(kitsetup_test_support PUBLIC GTest::gtest advapi32 user32 
 # sources also run natively).
 file(GLOB KITSETUP_WIN_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(kitsetup_tests ${KITSETUP_WIN_TEST_SOURCES})
-target_link_libraries(kitsetup_tests PRIVATE kitsetup_core kitsetup_test_support GTest::gtest_main)
+# Its main (tests/support/TestMain.cpp) redirects the registry roots first.
+target_link_libraries(kitsetup_tests PRIVATE kitsetup_core kitsetup_test_support GTest::gtest)
 target_link_options(kitsetup_tests PRIVATE ${KITSETUP_TEST_LINK_OPTIONS})
 add_dependencies(kitsetup_tests kitsetup_product wine_prefix)
 

@@ -4,6 +4,7 @@
 function(kitsetup_host_test_dll name)
   add_library(${name} SHARED ${ARGN})
   set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE user32)
   target_link_options(${name} PRIVATE ${KITSETUP_TEST_LINK_OPTIONS})
   add_dependencies(kitsetup_tests ${name})

@@ -4,7 +4,7 @@
 # acknowledges the information boxes, from outside the installer's process.
 add_executable(boxcloser ${PROJECT_SOURCE_DIR}/tests/nsis/boxcloser.cpp)
 target_compile_definitions(boxcloser PRIVATE ${KITSETUP_TEST_DEFINITIONS})
-target_link_libraries(boxcloser PRIVATE user32 kernel32)
+target_link_libraries(boxcloser PRIVATE kitsetup_test_support user32 kernel32)
 target_link_options(boxcloser PRIVATE ${KITSETUP_TEST_LINK_OPTIONS})
 add_dependencies(boxcloser kitsetup_product)
 

@@ -6,10 +6,13 @@
 #
 #   tools/bench.sh [BUILD_DIR] [--runs N]     (BUILD_DIR: build/windows-tests)
 #
-# The benchmark lays its installation into the same keys the tests wipe: do
-# not run it while ctest runs in the same tree. Its times depend on what else
-# the machine does; the load before and after is printed with the figures.
-# The exit code is 1 when a target was missed.
+# The benchmark lays its installation into the prefix's real IDE keys (its
+# measuring processes cannot be redirected to scratch keys, and it refuses to
+# run in a prefix the build did not mark); the tests of kitsetup.exe use the
+# same keys: do not run it while ctest runs in the same tree. Its times depend
+# on what else the machine does; the load before and after is printed with the
+# figures.
+# The exit code is 1 when a target was missed, 2 when it refused to run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -27,8 +27,14 @@ create)
     wine cmd /c exit >/dev/null 2>&1 || true
     wineserver -w
     test -f "$WINEPREFIX/system.reg"
-    touch "$WINEPREFIX/.kitsetup-ready"
   fi
+  # The mark of a prefix this build owns: the benchmark and the tests that
+  # lay IDE keys for a child process refuse to run in any prefix without it
+  # (tests/support/BuildPrefix.h).
+  printf '%s\r\n' 'This Wine prefix belongs to a KitSetup build tree; its tests and benchmark' \
+    'may delete and rewrite the IDE and suite registry keys in it.' \
+    > "$WINEPREFIX/drive_c/kitsetup-build-prefix.txt"
+  touch "$WINEPREFIX/.kitsetup-ready"
   ;;
 run)
   # Wine's background processes inherit stderr and hold it open for seconds

@@ -4,12 +4,18 @@
 // crash.
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
+#include "tests/support/ParamBlock.h"
+
 extern "C" int __stdcall IDEInstall(void* paramBlock) {
     const char* request = nullptr;
-    std::memcpy(&request, static_cast<const unsigned char*>(paramBlock) + 40, sizeof request);
+    std::memcpy(&request,
+                static_cast<const unsigned char*>(paramBlock) +
+                    offsetof(KitTest::ParamBlock, requestText),
+                sizeof request);
     if (!request) return 99;
     switch (request[0]) {
     case '!':  // misbehaves: a result other than 0, no box

@@ -21,7 +21,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/BoxWatcher.h"
+
 namespace {
+
+using KitTest::IsDialogBox;
+using KitTest::WindowCaption;
 
 constexpr char kBoxCaption[] = "Ostrel Components Help Registration";
 constexpr DWORD kPollMs = 10;
@@ -53,18 +58,6 @@ void PrintLine(const char* label, const std::string& text) {
     std::fflush(stdout);
 }
 
-std::string WindowText(HWND window) {
-    char text[4096] = {};
-    ::GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-bool IsDialog(HWND window) {
-    char className[16] = {};
-    ::GetClassNameA(window, className, sizeof className);
-    return std::strcmp(className, "#32770") == 0;
-}
-
 struct Found {
     std::vector<HWND> boxes;
     HWND wizard = nullptr;
@@ -73,8 +66,8 @@ struct Found {
 
 BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
     auto& found = *reinterpret_cast<Found*>(context);
-    if (!IsDialog(window)) return TRUE;
-    const std::string caption = WindowText(window);
+    if (!IsDialogBox(window)) return TRUE;
+    const std::string caption = WindowCaption(window);
     if (caption == kBoxCaption) {
         found.boxes.push_back(window);
     } else if (found.wizardCaption && caption.rfind(found.wizardCaption, 0) == 0 &&
@@ -93,10 +86,9 @@ Found FindWindows(const char* wizardCaption) {
 
 // Reads, prints and closes one box; false when it is still there afterwards.
 bool AcknowledgeBox(HWND box) {
-    char text[4096] = {};
-    ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the box's static text
+    const std::string text = KitTest::ReadDialogBox(box).text;
     PrintLine("box", text);
-    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    KitTest::PressOk(box);
     const DWORD start = ::GetTickCount();
     while (::IsWindow(box)) {
         if (::GetTickCount() - start > kBoxCloseMs) {
@@ -118,7 +110,7 @@ HWND CurrentPage(HWND wizard) {
 bool PressDefaultButton(HWND wizard) {
     HWND button = ::GetDlgItem(wizard, 1);
     if (!button || !::IsWindowVisible(button) || !::IsWindowEnabled(button)) return false;
-    PrintLine("pressed", WindowText(button));
+    PrintLine("pressed", WindowCaption(button));
     ::PostMessageA(wizard, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(button));
     return true;
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/UniqueHandle.h"
+
 namespace KitTest {
 
 struct SeenBox {
@@ -29,11 +31,7 @@ struct CallOutcome {
 class KitSetupDll {
 public:
     KitSetupDll();  // loads KitSetup.dll by name from the test program's folder
-    ~KitSetupDll();
-    KitSetupDll(const KitSetupDll&) = delete;
-    KitSetupDll& operator=(const KitSetupDll&) = delete;
-
-    HMODULE Module() const { return module_; }
+    HMODULE Module() const { return module_.get(); }
     FARPROC Export() const { return export_; }
 
     // Calls IDEInstall with a block whose request pointer is the given text
@@ -44,7 +42,7 @@ public:
     CallOutcome CallWithBlock(const void* block) const;
 
 private:
-    HMODULE module_ = nullptr;
+    KitPlatform::UniqueModule module_;
     FARPROC export_ = nullptr;
 };
 

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/UniqueHandle.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestRegistry.h"
 
@@ -11,19 +12,15 @@ namespace KitTest {
 
 namespace {
 
-struct OpenKey {
-    HKEY handle = nullptr;
-    ~OpenKey() {
-        if (handle) RegCloseKey(handle);
-    }
-};
+using KitPlatform::UniqueFindHandle;
+using KitPlatform::UniqueHkey;
 
 void ReadKeyInto(HKEY root, const std::string& path, const std::string& prefix,
                  RegistryTree& tree) {
-    OpenKey key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key.handle) != ERROR_SUCCESS) return;
+    UniqueHkey key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
     DWORD subkeys = 0, values = 0, longestName = 0, longestData = 0;
-    if (RegQueryInfoKeyA(key.handle, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+    if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
                          &values, &longestName, &longestData, nullptr,
                          nullptr) != ERROR_SUCCESS) {
         ADD_FAILURE() << "cannot query " << path;
@@ -35,7 +32,7 @@ void ReadKeyInto(HKEY root, const std::string& path, const std::string& prefix,
         DWORD nameLength = static_cast<DWORD>(name.size());
         DWORD dataSize = static_cast<DWORD>(data.size());
         RegistryEntry entry;
-        if (RegEnumValueA(key.handle, index, name.data(), &nameLength, nullptr, &entry.type,
+        if (RegEnumValueA(key.get(), index, name.data(), &nameLength, nullptr, &entry.type,
                           data.data(), &dataSize) != ERROR_SUCCESS) {
             ADD_FAILURE() << "cannot read value " << index << " of " << path;
             continue;
@@ -50,8 +47,8 @@ void ReadKeyInto(HKEY root, const std::string& path, const std::string& prefix,
 
 void ReadDirectoryInto(const std::string& dir, const std::string& prefix, FileTree& tree) {
     WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return;
+    UniqueFindHandle find(FindFirstFileA((dir + "\\*").c_str(), &found));
+    if (!find) return;
     do {
         const std::string name = found.cFileName;
         if (name == "." || name == "..") continue;
@@ -61,8 +58,7 @@ void ReadDirectoryInto(const std::string& dir, const std::string& prefix, FileTr
         } else {
             tree[prefix + name] = ReadBytes(dir + "\\" + name).value_or("<unreadable>");
         }
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+    } while (FindNextFileA(find.get(), &found));
 }
 
 // Longest path the file functions take without the long-path prefix.
@@ -125,8 +121,8 @@ std::wstring LongPath(const std::string& path) {
 // functions cannot show, in directories too deep for them.
 void ListNamesInto(const std::wstring& dir, std::vector<std::wstring>& names) {
     WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return;
+    UniqueFindHandle find(FindFirstFileW((dir + L"\\*").c_str(), &found));
+    if (!find) return;
     do {
         const std::wstring name = found.cFileName;
         if (name == L"." || name == L"..") continue;
@@ -134,14 +130,13 @@ void ListNamesInto(const std::wstring& dir, std::vector<std::wstring>& names) {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             ListNamesInto(dir + L"\\" + name, names);
         }
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
+    } while (FindNextFileW(find.get(), &found));
 }
 
 void RemoveTreeW(const std::wstring& dir) {
     WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
+    UniqueFindHandle find(FindFirstFileW((dir + L"\\*").c_str(), &found));
+    if (find) {
         do {
             const std::wstring name = found.cFileName;
             if (name == L"." || name == L"..") continue;
@@ -152,8 +147,8 @@ void RemoveTreeW(const std::wstring& dir) {
                 SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
                 DeleteFileW(child.c_str());
             }
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
+        } while (FindNextFileW(find.get(), &found));
+        find.reset();  // the directory cannot go while it is being listed
     }
     RemoveDirectoryW(dir.c_str());
 }

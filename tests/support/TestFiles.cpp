@@ -5,18 +5,12 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/UniqueHandle.h"
+
 namespace KitTest {
 
-namespace {
-
-struct File {
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    ~File() {
-        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-    }
-};
-
-}  // namespace
+using KitPlatform::UniqueFileHandle;
+using KitPlatform::UniqueFindHandle;
 
 void MakeDirectories(const std::string& path) {
     for (std::size_t i = 3; i <= path.size(); ++i) {
@@ -26,8 +20,8 @@ void MakeDirectories(const std::string& path) {
 
 void RemoveDirectoryTree(const std::string& path) {
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
+    UniqueFindHandle find(FindFirstFileA((path + "\\*").c_str(), &data));
+    if (find) {
         do {
             const std::string name = data.cFileName;
             if (name == "." || name == "..") continue;
@@ -38,8 +32,8 @@ void RemoveDirectoryTree(const std::string& path) {
                 SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
                 DeleteFileA(child.c_str());
             }
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
+        } while (FindNextFileA(find.get(), &data));
+        find.reset();
     }
     RemoveDirectoryA(path.c_str());
 }
@@ -47,15 +41,14 @@ void RemoveDirectoryTree(const std::string& path) {
 void WriteBytes(const std::string& path, const std::string& bytes) {
     const std::size_t slash = path.find_last_of('\\');
     if (slash != std::string::npos) MakeDirectories(path.substr(0, slash));
-    File file;
-    file.handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file.handle == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + path);
+    UniqueFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw std::runtime_error("cannot create " + path);
     std::size_t offset = 0;
     while (offset < bytes.size()) {
         DWORD written = 0;
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - offset, 1 << 20));
-        if (!WriteFile(file.handle, bytes.data() + offset, chunk, &written, nullptr) || !written) {
+        if (!WriteFile(file.get(), bytes.data() + offset, chunk, &written, nullptr) || !written) {
             throw std::runtime_error("cannot write " + path);
         }
         offset += written;
@@ -63,15 +56,15 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 }
 
 std::optional<std::string> ReadBytes(const std::string& path) {
-    File file;
-    file.handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file.handle == INVALID_HANDLE_VALUE) return std::nullopt;
+    UniqueFileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
     std::string bytes;
     std::vector<char> buffer(1 << 16);
     for (;;) {
         DWORD read = 0;
-        if (!ReadFile(file.handle, buffer.data(), static_cast<DWORD>(buffer.size()), &read,
+        if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read,
                       nullptr)) {
             throw std::runtime_error("cannot read " + path);
         }
@@ -89,5 +82,15 @@ bool FileExists(const std::string& path) {
 void SetReadOnly(const std::string& path, bool readOnly) {
     SetFileAttributesA(path.c_str(), readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
 }
+
+std::string PathOfLength(const std::string& base, std::size_t length) {
+    std::string path = base + "\\";
+    while (path.size() < length) path += 'p';
+    return path;
+}
+
+HeldOpenFile::HeldOpenFile(const std::string& path, DWORD access, DWORD sharing)
+    : handle_(CreateFileA(path.c_str(), access, sharing, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr)) {}
 
 }  // namespace KitTest

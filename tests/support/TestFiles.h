@@ -1,8 +1,13 @@
 // Files in the Wine prefix, read and written as raw bytes.
 #pragma once
 
+#include <windows.h>
+
+#include <cstddef>
 #include <optional>
 #include <string>
+
+#include "platform/UniqueHandle.h"
 
 namespace KitTest {
 
@@ -12,5 +17,20 @@ void WriteBytes(const std::string& path, const std::string& bytes);
 std::optional<std::string> ReadBytes(const std::string& path);
 bool FileExists(const std::string& path);
 void SetReadOnly(const std::string& path, bool readOnly);
+
+// A directory path below base exactly length characters long.
+std::string PathOfLength(const std::string& base, std::size_t length);
+
+// A file another program holds open, sharing with others only what it is
+// told: a help viewer that reads, or a program that locks it altogether.
+class HeldOpenFile {
+public:
+    HeldOpenFile(const std::string& path, DWORD access, DWORD sharing);
+    bool IsOpen() const { return handle_.valid(); }
+    void Close() { handle_.reset(); }
+
+private:
+    KitPlatform::UniqueFileHandle handle_;
+};
 
 }  // namespace KitTest

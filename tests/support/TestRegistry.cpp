@@ -3,16 +3,13 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/UniqueHandle.h"
+
 namespace KitTest {
 
 namespace {
 
-struct Key {
-    HKEY handle = nullptr;
-    ~Key() {
-        if (handle) RegCloseKey(handle);
-    }
-};
+using Key = KitPlatform::UniqueHkey;
 
 void Check(LONG status, const char* what, const std::string& path) {
     if (status != ERROR_SUCCESS) {
@@ -34,12 +31,12 @@ void DeleteKeyTree(HKEY root, const std::string& path) {
 
 bool KeyExists(HKEY root, const std::string& path) {
     Key key;
-    return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key.handle) == ERROR_SUCCESS;
+    return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
 void CreateKey(HKEY root, const std::string& path) {
     Key key;
-    Check(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.handle,
+    Check(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
                           nullptr),
           "RegCreateKeyExA", path);
 }
@@ -47,10 +44,10 @@ void CreateKey(HKEY root, const std::string& path) {
 void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type,
             const std::string& bytes) {
     Key key;
-    Check(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.handle,
+    Check(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
                           nullptr),
           "RegCreateKeyExA", path);
-    Check(RegSetValueExA(key.handle, name.c_str(), 0, type,
+    Check(RegSetValueExA(key.get(), name.c_str(), 0, type,
                          reinterpret_cast<const BYTE*>(bytes.data()),
                          static_cast<DWORD>(bytes.size())),
           "RegSetValueExA", path + "\\" + name);
@@ -73,17 +70,17 @@ std::string StoredValue::Text() const {
 
 std::optional<StoredValue> ReadValue(HKEY root, const std::string& path, const std::string& name) {
     Key key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key.handle) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     StoredValue value;
     DWORD size = 0;
-    if (RegQueryValueExA(key.handle, name.c_str(), nullptr, &value.type, nullptr, &size) !=
+    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type, nullptr, &size) !=
         ERROR_SUCCESS) {
         return std::nullopt;
     }
     value.bytes.resize(size);
-    Check(RegQueryValueExA(key.handle, name.c_str(), nullptr, &value.type,
+    Check(RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type,
                            reinterpret_cast<BYTE*>(value.bytes.data()), &size),
           "RegQueryValueExA", path + "\\" + name);
     value.bytes.resize(size);
@@ -100,11 +97,11 @@ std::optional<std::string> ReadString(HKEY root, const std::string& path,
 std::vector<std::string> ValueNames(HKEY root, const std::string& path) {
     std::vector<std::string> names;
     Key key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key.handle) != ERROR_SUCCESS) return names;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return names;
     for (DWORD index = 0;; ++index) {
         char name[16384];
         DWORD length = sizeof name;
-        if (RegEnumValueA(key.handle, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        if (RegEnumValueA(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS) {
             break;
         }
@@ -117,11 +114,11 @@ std::vector<std::string> ValueNames(HKEY root, const std::string& path) {
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& path) {
     std::vector<std::string> names;
     Key key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key.handle) != ERROR_SUCCESS) return names;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return names;
     for (DWORD index = 0;; ++index) {
         char name[256];
         DWORD length = sizeof name;
-        if (RegEnumKeyExA(key.handle, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        if (RegEnumKeyExA(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS) {
             break;
         }

@@ -1,3 +1,5 @@
+// The "PACKAGES = " macro of a C++Builder project: recognising, splitting and
+// writing it, and rewriting it within the project's lines.
 #include "setup/text/PackageMacro.h"
 
 #include <gtest/gtest.h>
@@ -217,6 +219,109 @@ TEST(PackageMacro, ALongMacroIsRebuiltByTheSeventyCharacterRule) {
     EXPECT_EQ(files.output,
               (Lines{"PACKAGES = A50.bpi B50.bpi C50.bpi D50.bpi E50.bpi F50.bpi G50.bpi H50.bpi \\",
                      "  Os30Ctls50.bpi Os30DBCtls50.bpi ", "END"}));
+}
+
+// ---- The lines behind the macro ----------------------------------------------
+// RewritePackageMacro hands the lines behind the macro to copyRest when the
+// streams offer it, and reads them itself when they do not.
+
+struct Rewritten {
+    Lines output;
+    int copyRestCalls = 0;
+    std::size_t readWhenCopied = 0;  // lines read when copyRest was called
+};
+
+Rewritten Rewrite(const Lines& input, bool withCopyRest) {
+    Rewritten run;
+    std::size_t next = 0;
+    ProjectLineStreams streams{
+        [&] { return next >= input.size(); },
+        [&] { return next < input.size() ? input[next++] : std::string(); },
+        [&](std::string_view line) { run.output.emplace_back(line); }};
+    if (withCopyRest) {
+        streams.copyRest = [&] {
+            ++run.copyRestCalls;
+            run.readWhenCopied = next;
+            // Stands in for a bulk copy: everything not yet read, unchanged.
+            while (next < input.size()) run.output.push_back("copied " + input[next++]);
+        };
+    }
+    RewritePackageMacro(streams, [](Lines& names) { names.push_back("Os30Ctls60.bpi"); });
+    return run;
+}
+
+TEST(PackageMacroCopyRest, TheLinesBehindTheMacroGoToCopyRestOnce) {
+    const Lines input = {"top", "PACKAGES = a.bpi \\", "  b.bpi", "after", "last"};
+    const Rewritten run = Rewrite(input, true);
+    EXPECT_EQ(run.copyRestCalls, 1);
+    EXPECT_EQ(run.readWhenCopied, 3u);  // the macro's lines were read, nothing behind them
+    EXPECT_EQ(run.output, (Lines{"top", "PACKAGES = a.bpi b.bpi Os30Ctls60.bpi ", "copied after",
+                                 "copied last"}));
+    // Without it the same lines are read and written one by one.
+    EXPECT_EQ(Rewrite(input, false).output,
+              (Lines{"top", "PACKAGES = a.bpi b.bpi Os30Ctls60.bpi ", "after", "last"}));
+}
+
+TEST(PackageMacroCopyRest, WithoutAMacroCopyRestFindsNothingLeft) {
+    const Rewritten run = Rewrite({"top", "bottom"}, true);
+    EXPECT_EQ(run.copyRestCalls, 1);
+    EXPECT_EQ(run.readWhenCopied, 2u);
+    EXPECT_EQ(run.output, (Lines{"top", "bottom", "PACKAGES = Os30Ctls60.bpi "}));
+}
+
+// ---- Macros the fuzzer found ----------------------------------------------------
+// Package macros that the fuzzer found to come back changed from a rewrite.
+
+// Rewrites lines with an editor that removes the given names.
+struct RemovingRun {
+    Lines seen;
+    Lines output;
+};
+
+RemovingRun RewriteRemoving(const Lines& input, const Lines& removed) {
+    RemovingRun run;
+    std::size_t next = 0;
+    RewritePackageMacro(
+        {[&] { return next >= input.size(); },
+         [&] { return next < input.size() ? input[next++] : std::string(); },
+         [&](std::string_view line) { run.output.emplace_back(line); }},
+        [&](Lines& names) {
+            run.seen = names;
+            for (const std::string& name : removed) {
+                for (auto it = names.begin(); it != names.end(); ++it) {
+                    if (*it == name) {
+                        names.erase(it);
+                        break;
+                    }
+                }
+            }
+        });
+    return run;
+}
+
+TEST(PackageMacroFaults, ALastNameEndingWithABackslashGetsAMarkOfItsOwnAndAnEndingLine) {
+    EXPECT_EQ(PackageMacroLines({"a.bpi", "b\\"}), (Lines{"PACKAGES = a.bpi b\\ \\", ""}));
+    EXPECT_EQ(PackageMacroLines({"\\"}), (Lines{"PACKAGES = \\ \\", ""}));
+    // A name of blanks behind it does not hide the backslash from the reader.
+    EXPECT_EQ(PackageMacroLines({"b\\", "\t"}), (Lines{"PACKAGES = b\\ \t \\", ""}));
+    // Elsewhere the backslash needs nothing: the line's own mark follows it.
+    const std::string name59(59, 'x');
+    EXPECT_EQ(PackageMacroLines({name59 + "\\", "y"}),
+              (Lines{"PACKAGES = " + name59 + "\\ \\", "  y "}));
+}
+
+TEST(PackageMacroFaults, ALastNameEndingWithABackslashNeverSwallowsTheNextLine) {
+    // Taking out the last name leaves "b\" last. Written as "b\ " alone, the
+    // trimmed line would end with a backslash: the next run would read the
+    // LIBRARIES line as package names and drop it from the file.
+    const Lines first =
+        RewriteRemoving({"PACKAGES = a.bpi b\\ c.bpi", "LIBRARIES = x.lib", "END"}, {"c.bpi"})
+            .output;
+    EXPECT_EQ(first, (Lines{"PACKAGES = a.bpi b\\ \\", "", "LIBRARIES = x.lib", "END"}));
+
+    const RemovingRun second = RewriteRemoving(first, {});
+    EXPECT_EQ(second.seen, (Lines{"a.bpi", "b\\"}));
+    EXPECT_EQ(second.output, first);
 }
 
 }  // namespace

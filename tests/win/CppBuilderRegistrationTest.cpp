@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ExpectedLines.h"
 #include "tests/support/KitSetupDll.h"
 #include "tests/support/Sandbox.h"
+#include "tests/support/SetupMachine.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestRegistry.h"
 
@@ -339,6 +341,38 @@ TEST_F(CppBuilderRegistration, AnXmlProjectWithoutPackagesIsLeftAlone) {
     EXPECT_FALSE(FileExists(WorkPath()));
     ExpectKnownPackages(6, {"Os30Ctls_Dsgn60.bpl", "Os30DBCtls_Dsgn60.bpl"},
                         {kFullDescription, kFullDbDescription});
+}
+
+}  // namespace
+
+// ---- A default project no IDE wrote, on a machine as KitSetup meets it --------------
+
+namespace {
+
+using namespace KitTest;
+
+class CppBuilderRegistrationOnAFieldMachine : public SetupMachine {};
+
+TEST_F(CppBuilderRegistrationOnAFieldMachine, ADefaultBprWithOddContentHasOnlyItsMacroReplaced) {
+    InstallAll();
+    const std::string megabyteLine(1 << 20, 'm');
+    std::string manyLines;
+    for (int i = 0; i < 200000; ++i) manyLines += "# line " + std::to_string(i) + "\n";
+    const std::string odd = BinaryLine() + "\r\n" + megabyteLine + "\r\n" +
+                            "PACKAGES = vcl.bpi Os252N60.bpi \\\r\n  rtl.bpi\r\n" + manyLines +
+                            "lone\rCR\r\nlast line\x1a after the end mark";
+    WriteBytes(CppBuilderProject(), odd);
+
+    ExpectHelpBox(dll_.Call("C6"), "C++Builder 6");
+
+    std::vector<std::string> expected = LinesOf(odd);
+    // The macro's two lines become one.
+    expected.erase(expected.begin() + 2, expected.begin() + 4);
+    expected.insert(expected.begin() + 2,
+                    "PACKAGES = vcl.bpi rtl.bpi Os30Ctls60.bpi Os30DBCtls60.bpi ");
+    EXPECT_EQ(ReadBytes(CppBuilderProject()), CrLfLines(expected));
+    EXPECT_EQ(ReadBytes(CppBuilderRoot() + "\\Bin\\Default.~bp"), odd);
+    EXPECT_FALSE(FileExists(CppBuilderRoot() + "\\Bin\\Default.new"));
 }
 
 }  // namespace

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "tests/support/KitSetupDll.h"
+#include "tests/support/OddRegistryValues.h"
 #include "tests/support/Sandbox.h"
+#include "tests/support/SetupMachine.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestRegistry.h"
 
@@ -361,6 +363,225 @@ TEST_F(DelphiRegistration, OnlyTheRequestedVersionIsTouched) {
     EXPECT_FALSE(KitTest::KeyExists(HKEY_CURRENT_USER, LibraryKey(6)));
     EXPECT_EQ(Packages(6), "Vcl60;OS252N60");
     EXPECT_EQ(Packages(7), "Vcl70;Os30Ctls70;Os30DBCtls70;");
+}
+
+}  // namespace
+
+// ---- Registry values and files no IDE wrote, on a machine as KitSetup meets it ------
+// Whatever is read, the call returns 0, stops each step at its first failure
+// and never writes under HKEY_LOCAL_MACHINE.
+
+namespace {
+
+using namespace KitTest;
+
+class DelphiRegistrationOnAFieldMachine : public SetupMachine {
+protected:
+    const std::string kKnownPackages = kDelphiKey + "\\Known Packages";
+    const std::string kLibrary = kDelphiKey + "\\Library";
+    const std::string kPalette = kDelphiKey + "\\Palette";
+};
+
+// ---- The IDE's "Version" -------------------------------------------------------------
+
+TEST_F(DelphiRegistrationOnAFieldMachine, AVersionThatIsNoStringOpensTheEditionGate) {
+    InstallAll();
+    for (const NonString& value : kNonStrings) {
+        SCOPED_TRACE(value.name);
+        SetRaw(HKEY_LOCAL_MACHINE, kDelphiKey, "Version", value.type,
+               value.type == REG_DWORD ? value.bytes : std::string("STD\0", 4));
+        dll_.Call("D7");
+        ExpectDelphi7Registered();
+        ExpectDelphi7ProjectEdited();
+    }
+}
+
+TEST_F(DelphiRegistrationOnAFieldMachine, AVersionWithAnEmbeddedNulIsReadUpToIt) {
+    InstallAll();
+    SetRaw(HKEY_LOCAL_MACHINE, kDelphiKey, "Version", REG_SZ, WithTrailingJunk("STD"));
+    dll_.Call("D7");
+    // "STD" closes the gate: only the standard package is registered.
+    EXPECT_EQ(ValueNames(HKEY_CURRENT_USER, kKnownPackages),
+              (std::vector<std::string>{"$(DELPHI)\\Bin\\dclstd70.bpl",
+                                        kSuiteDir + "Bin\\Os30Ctls_Dsgn70.bpl"}));
+    EXPECT_EQ(ProfileValue(DelphiDefProj(), "Directories", "Packages"),
+              "vcl;rtl;vclx;dbrtl;Os30Ctls70;");
+}
+
+// ---- The IDE's per-user values ------------------------------------------------------
+
+TEST_F(DelphiRegistrationOnAFieldMachine, ASearchPathThatIsNoStringEndsTheRegistrationKeepingIt) {
+    InstallAll();
+    for (const NonString& value : kNonStrings) {
+        SCOPED_TRACE(value.name);
+        InstallDelphi7();
+        SetRaw(HKEY_CURRENT_USER, kLibrary, "Search Path", value.type, value.bytes);
+        const MachineState before = Capture();
+
+        ExpectHelpBox(dll_.Call("D7"), "Delphi 7");
+        ExpectDelphi7HelpMerged();
+        // The packages were replaced before the search path was read; from
+        // there on nothing ran: the value keeps its type and bytes, the
+        // palette and the default project are as they were.
+        EXPECT_EQ(ValueNames(HKEY_CURRENT_USER, kKnownPackages),
+                  (std::vector<std::string>{"$(DELPHI)\\Bin\\dclstd70.bpl",
+                                            kSuiteDir + "Bin\\Os30Ctls_Dsgn70.bpl",
+                                            kSuiteDir + "Bin\\Os30DBCtls_Dsgn70.bpl"}));
+        const auto searchPath = ReadValue(HKEY_CURRENT_USER, kLibrary, "Search Path");
+        ASSERT_TRUE(searchPath);
+        EXPECT_EQ(searchPath->type, value.type);
+        EXPECT_EQ(searchPath->bytes, value.bytes);
+        EXPECT_EQ(ValueNames(HKEY_CURRENT_USER, kPalette),
+                  (std::vector<std::string>{"Ostrel", "Ostrel.Hidden", "Standard"}));
+        EXPECT_EQ(ReadBytes(DelphiDefProj()), kDefProjOriginal);
+        ExpectMachineKeysUnchanged(before);
+    }
+}
+
+TEST_F(DelphiRegistrationOnAFieldMachine, ASearchPathWithAnEmbeddedNulIsEditedAsTheIdeSeesIt) {
+    InstallAll();
+    // The IDE reads a string up to its first NUL; what stands behind it is
+    // invisible to everyone and is not written back.
+    SetRaw(HKEY_CURRENT_USER, kLibrary, "Search Path", REG_SZ,
+           WithTrailingJunk("$(DELPHI)\\Lib;c:\\old ostrel\\Lib7"));
+    dll_.Call("D7");
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kLibrary, "Search Path")->bytes,
+              SzEntry("$(DELPHI)\\Lib;" + kSuiteDir + "Lib7;").bytes);
+}
+
+TEST_F(DelphiRegistrationOnAFieldMachine, ASearchPathOf64KiBIsWrittenBackWhole) {
+    InstallAll();
+    std::string longPath;
+    for (int i = 0; longPath.size() < 64 * 1024; ++i) {
+        longPath += "C:\\Libraries\\Library" + std::to_string(i) + ";";
+    }
+    SetString(HKEY_CURRENT_USER, kLibrary, "Search Path",
+              longPath + "c:\\old ostrel\\Lib7;D:\\Last");
+    dll_.Call("D7");
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kLibrary, "Search Path"),
+              longPath + "D:\\Last;" + kSuiteDir + "Lib7;");
+}
+
+TEST_F(DelphiRegistrationOnAFieldMachine, KnownPackagesOfAnyTypeSizeOrNameLengthAreMatchedByNameOnly) {
+    InstallAll();
+    const std::string longOld = "C:\\" + std::string(16000, 'o') + "\\Os252DDsgn70.bpl";
+    const std::string longOther = "C:\\" + std::string(16000, 'k') + "\\Keep70.bpl";
+    const std::string hugeData(64 * 1024, 'd');
+    const std::string nulData("first\0second\0", 13);
+    SetDword(HKEY_CURRENT_USER, kKnownPackages, "C:\\Old\\Os30TrialCtls_Dsgn70.bpl", 1);
+    SetRaw(HKEY_CURRENT_USER, kKnownPackages, "C:\\Old\\OS30DBCTLS_DSGN70.BPL", REG_BINARY,
+           hugeData);
+    SetRaw(HKEY_CURRENT_USER, kKnownPackages, "C:\\Old\\Os21NDDsgn50.bpl", REG_MULTI_SZ, nulData);
+    SetString(HKEY_CURRENT_USER, kKnownPackages, longOld, "long and old");
+    SetString(HKEY_CURRENT_USER, kKnownPackages, longOther, "long and kept");
+    SetRaw(HKEY_CURRENT_USER, kKnownPackages, "C:\\Keep\\Binary.bpl", REG_BINARY, hugeData);
+    SetRaw(HKEY_CURRENT_USER, kKnownPackages, "C:\\Keep\\Multi.bpl", REG_MULTI_SZ, nulData);
+    SetRaw(HKEY_CURRENT_USER, kKnownPackages, "C:\\Keep\\Nul.bpl", REG_SZ, nulData);
+    // This version's own value, left as a number by something else.
+    SetDword(HKEY_CURRENT_USER, kKnownPackages, kSuiteDir + "Bin\\Os30Ctls_Dsgn70.bpl", 70);
+
+    ExpectHelpBox(dll_.Call("D7"), "Delphi 7");
+
+    const RegistryTree known = ReadRegistryTree(HKEY_CURRENT_USER, kKnownPackages);
+    const RegistryTree expected = {
+        {"$(DELPHI)\\Bin\\dclstd70.bpl", SzEntry("Borland Standard Components")},
+        {longOther, SzEntry("long and kept")},
+        {"C:\\Keep\\Binary.bpl", {REG_BINARY, hugeData}},
+        {"C:\\Keep\\Multi.bpl", {REG_MULTI_SZ, nulData}},
+        {"C:\\Keep\\Nul.bpl", {REG_SZ, nulData}},
+        {kSuiteDir + "Bin\\Os30Ctls_Dsgn70.bpl", SzEntry("Ostrel Components 3.0.3")},
+        {kSuiteDir + "Bin\\Os30DBCtls_Dsgn70.bpl",
+         SzEntry("Ostrel Components 3.0.3 (Data-Aware)")},
+    };
+    EXPECT_EQ(known.size(), expected.size());
+    for (const auto& [name, entry] : expected) {
+        const auto found = known.find(name);
+        ASSERT_NE(found, known.end()) << name.substr(0, 40);
+        EXPECT_TRUE(found->second == entry) << name.substr(0, 40);
+    }
+    // The rest of the run went through.
+    ExpectDelphi7ProjectEdited();
+}
+
+TEST_F(DelphiRegistrationOnAFieldMachine, ManyKnownPackagesAreAllLookedAt) {
+    InstallAll();
+    for (int i = 0; i < 600; ++i) {
+        const std::string n = std::to_string(i);
+        SetString(HKEY_CURRENT_USER, kKnownPackages, "C:\\Keep" + n + "\\Pkg" + n + ".bpl", n);
+        SetString(HKEY_CURRENT_USER, kKnownPackages, "C:\\Old" + n + "\\Os251NDsgn50.bpl", n);
+    }
+    dll_.Call("D7");
+    const std::vector<std::string> names = ValueNames(HKEY_CURRENT_USER, kKnownPackages);
+    EXPECT_EQ(names.size(), 600u + 3u);
+    for (const std::string& name : names) {
+        EXPECT_EQ(name.find("Os251NDsgn50"), std::string::npos) << name;
+    }
+}
+
+// ---- Earlier suite versions ------------------------------------------------------------
+
+TEST_F(DelphiRegistrationOnAFieldMachine, EarlierVersionsWithOddDirectoriesTakeOutOnlyTheirWholeEntries) {
+    InstallAll();
+    const std::string earlier = "SOFTWARE\\Ostrel\\Ostrel Components\\";
+    // 1.5: only a backslash; its "\LIB7;" must not cut the tail of another entry.
+    SetString(HKEY_LOCAL_MACHINE, earlier + "1.5", "InstallDir", "\\");
+    // 1.6: no string at all.
+    SetDword(HKEY_LOCAL_MACHINE, earlier + "1.6", "InstallDir", 16);
+    // 2.0: empty; "LIB7;" alone would match many entries' tails.
+    SetString(HKEY_LOCAL_MACHINE, earlier + "2.0", "InstallDir", "");
+    // 2.1: text behind a NUL.
+    SetRaw(HKEY_LOCAL_MACHINE, earlier + "2.1", "InstallDir", REG_SZ,
+           WithTrailingJunk("D:\\Os21\\"));
+    // 2.5: 64 KiB; matches nothing.
+    SetString(HKEY_LOCAL_MACHINE, earlier + "2.5", "InstallDir", std::string(65536, 'x') + "\\");
+    // 2.51: the current suite's own directory, in other letters.
+    SetString(HKEY_LOCAL_MACHINE, earlier + "2.51", "InstallDir",
+              "c:\\program files\\ostrel\\components 3.0\\");
+    // 2.52 (installed by the machine): C:\Old Ostrel\, a REG_EXPAND_SZ here.
+    SetString(HKEY_LOCAL_MACHINE, earlier + "2.52", "InstallDir", kOldSuiteDir, REG_EXPAND_SZ);
+    const MachineState before = Capture();
+    SetString(HKEY_CURRENT_USER, kLibrary, "Search Path",
+              "C:\\Delphi\\Lib7;\\Lib7;X:\\ALib7;D:\\OS21\\LIB7;" + kSuiteDir +
+                  "Lib7;LIB7;c:\\old ostrel\\lib7;$(DELPHI)\\Bin");
+
+    dll_.Call("D7");
+
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kLibrary, "Search Path"),
+              "C:\\Delphi\\Lib7;X:\\ALib7;LIB7;$(DELPHI)\\Bin;" + kSuiteDir + "Lib7;");
+    ExpectMachineKeysUnchanged(before);
+}
+
+// ---- A default project options file no IDE wrote -------------------------------------
+
+TEST_F(DelphiRegistrationOnAFieldMachine, ADefProjWithOddContentGetsItsPackagesEdited) {
+    InstallAll();
+    const std::string megabyteValue(1 << 20, 'm');
+    std::string manyKeys;
+    for (int i = 0; i < 200000; ++i) manyKeys += "K" + std::to_string(i) + "=v\r\n";
+    const std::string highBytes = "\xe4\xf6\xfc\xdf\x80\x9f\xff";
+    WriteBytes(DelphiDefProj(), "[Compiler]\r\nBig=" + megabyteValue + "\r\nHigh=" + highBytes +
+                                    "\r\n" + manyKeys +
+                                    "[Directories]\r\nPackages=vcl;OS252N70;rtl");
+
+    dll_.Call("D7");
+
+    EXPECT_EQ(ProfileValue(DelphiDefProj(), "Directories", "Packages"),
+              "vcl;rtl;Os30Ctls70;Os30DBCtls70;");
+    EXPECT_EQ(ProfileValue(DelphiDefProj(), "Compiler", "Big"), megabyteValue);
+    EXPECT_EQ(ProfileValue(DelphiDefProj(), "Compiler", "High"), highBytes);
+    EXPECT_EQ(ProfileValue(DelphiDefProj(), "Compiler", "K0"), "v");
+    EXPECT_EQ(ProfileValue(DelphiDefProj(), "Compiler", "K199999"), "v");
+    ExpectDelphi7Registered();
+}
+
+TEST_F(DelphiRegistrationOnAFieldMachine, ADefProjWithControlBytesNeitherCrashesNorLosesItsPackages) {
+    InstallAll();
+    WriteBytes(DelphiDefProj(), std::string("[Compiler]\r\nNul=a\0b\r\nEnd=c\x1a", 27) +
+                                    "d\r\n[Directories]\r\nPackages=vcl;OS252N70;rtl;\r\n");
+    dll_.Call("D7");
+    EXPECT_EQ(ProfileValue(DelphiDefProj(), "Directories", "Packages"),
+              "vcl;rtl;Os30Ctls70;Os30DBCtls70;");
+    ExpectDelphi7Registered();
 }
 
 }  // namespace

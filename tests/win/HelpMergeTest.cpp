@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ExpectedLines.h"
 #include "tests/support/KitSetupDll.h"
 #include "tests/support/Sandbox.h"
+#include "tests/support/SetupMachine.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestRegistry.h"
 
@@ -47,23 +49,9 @@ void ExpectNoBox(const CallOutcome& outcome) {
 
 // Holds a file open for reading, sharing read access only, as a help viewer
 // or another setup might.
-class HeldOpenFile {
-public:
-    explicit HeldOpenFile(const std::string& path)
-        : handle_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-    ~HeldOpenFile() { Close(); }
-    HeldOpenFile(const HeldOpenFile&) = delete;
-    HeldOpenFile& operator=(const HeldOpenFile&) = delete;
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-    void Close() {
-        if (IsOpen()) CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE handle_;
-};
+KitTest::HeldOpenFile HeldForReading(const std::string& path) {
+    return KitTest::HeldOpenFile(path, GENERIC_READ, FILE_SHARE_READ);
+}
 
 // Help files of a Delphi 7 tree holding lines of earlier suite versions, the
 // rewritten files they must become, and decoys of neighbouring lists that
@@ -541,7 +529,7 @@ TEST_F(HelpMerge, ATargetHeldOpenWithoutWriteSharingStopsTheMergeUnchanged) {
     PutAll(kD7Originals);
     Put("Delphi7.gid", "gid");
     Put("Del7vcl.gid", "gid");
-    HeldOpenFile held(Help("D7.cnt"));
+    KitTest::HeldOpenFile held = HeldForReading(Help("D7.cnt"));
     ASSERT_TRUE(held.IsOpen());
 
     const CallOutcome outcome = Request("D7");
@@ -586,6 +574,261 @@ TEST_F(HelpMerge, AnErrorWhileWritingEndsTheMergeBeforeTheGidDeletions) {
     ExpectAbsent({"DelphiOHL.bak", "DelphiOHL.new"});
     ExpectPresent({"Delphi7.gid", "Del7vcl.gid"});
     ExpectNoBox(outcome);
+}
+
+}  // namespace
+
+// ---- Files that cannot be written, are held open, lie too deep or hold what no IDE
+// wrote, on a machine as KitSetup meets it. Every help file ends either as it was
+// or completely rewritten, backups are made as the rewrite rules say, no scratch
+// file is left behind, and the box appears only when every help file of the IDE
+// was merged.
+
+namespace {
+
+using namespace KitTest;
+
+class HelpMergeOnAFieldMachine : public SetupMachine {
+protected:
+    void ExpectNoBackupsOrWorkFilesBut(const std::vector<std::string>& present) const {
+        for (const char* name : {"D7.~cn", "DelphiOHC.bak", "DelphiOHI.bak", "DelphiOHL.bak",
+                                 "D7.new", "DelphiOHC.new", "DelphiOHI.new", "DelphiOHL.new"}) {
+            bool expected = false;
+            for (const std::string& p : present) expected = expected || p == name;
+            EXPECT_EQ(FileExists(DelphiHelp(name)), expected) << name;
+        }
+    }
+};
+
+// A file another program holds open without sharing anything: it can be
+// neither read nor written while the handle lives.
+HeldOpenFile LockedFile(const std::string& path) {
+    return HeldOpenFile(path, GENERIC_READ | GENERIC_WRITE, 0);
+}
+
+// ---- Read-only targets -----------------------------------------------------------
+
+TEST_F(HelpMergeOnAFieldMachine, ReadOnlyTargetsAreLeftAsTheyWereAndNoMergeIsReported) {
+    InstallAll();
+    for (const auto& [name, bytes] : kDelphiHelpOriginals) SetReadOnly(DelphiHelp(name), true);
+    for (const auto& [name, bytes] : kCppBuilderHelpOriginals) {
+        SetReadOnly(CppBuilderHelp(name), true);
+    }
+    SetReadOnly(DelphiDefProj(), true);
+    SetReadOnly(CppBuilderProject(), true);
+    const MachineState before = Capture();
+
+    ExpectNoBox(dll_.Call("D7"));
+    ExpectNoBox(dll_.Call("C6"));
+
+    for (const auto& [name, bytes] : kDelphiHelpOriginals) {
+        EXPECT_EQ(ReadBytes(DelphiHelp(name)), bytes) << name;
+    }
+    // The first step made its backup; the steps behind it did not run. A
+    // file that was not replaced is no error: the .gid files still go.
+    EXPECT_EQ(ReadBytes(DelphiHelp("D7.~cn")), kDelphiHelpOriginals.at("D7.cnt"));
+    ExpectNoBackupsOrWorkFilesBut({"D7.~cn"});
+    EXPECT_FALSE(FileExists(DelphiHelp("Delphi7.gid")));
+    EXPECT_EQ(ReadBytes(DelphiDefProj()), kDefProjOriginal);
+    ExpectDelphi7Registered();
+
+    for (const auto& [name, bytes] : kCppBuilderHelpOriginals) {
+        EXPECT_EQ(ReadBytes(CppBuilderHelp(name)), bytes) << name;
+    }
+    EXPECT_EQ(ReadBytes(CppBuilderProject()), kDefaultBprOriginal);
+    EXPECT_EQ(ReadBytes(CppBuilderRoot() + "\\Bin\\Default.~bp"), kDefaultBprOriginal);
+    EXPECT_FALSE(FileExists(CppBuilderRoot() + "\\Bin\\Default.new"));
+    ExpectCppBuilder6Registered();
+    ExpectNoScratchFilesBelow(Dir());
+    ExpectMachineKeysUnchanged(before);
+
+    // Once writable again, the next run completes.
+    for (const auto& [name, bytes] : kDelphiHelpOriginals) SetReadOnly(DelphiHelp(name), false);
+    SetReadOnly(DelphiDefProj(), false);
+    ExpectHelpBox(dll_.Call("D7"), "Delphi 7");
+    ExpectDelphi7HelpMerged();
+    ExpectDelphi7ProjectEdited();
+}
+
+TEST_F(HelpMergeOnAFieldMachine, AReadOnlyBackupFromAnEarlierRunStaysAndTheMergeGoesOn) {
+    InstallAll();
+    WriteBytes(DelphiHelp("DelphiOHC.bak"), "backup of an earlier run");
+    SetReadOnly(DelphiHelp("DelphiOHC.bak"), true);
+
+    ExpectHelpBox(dll_.Call("D7"), "Delphi 7");
+    for (const auto& [name, merged] : kDelphiHelpMerged) {
+        EXPECT_EQ(ReadBytes(DelphiHelp(name)), merged) << name;
+    }
+    EXPECT_EQ(ReadBytes(DelphiHelp("DelphiOHC.bak")), "backup of an earlier run");
+    EXPECT_EQ(ReadBytes(DelphiHelp("DelphiOHI.bak")), kDelphiHelpOriginals.at("D7.ohi"));
+}
+
+TEST_F(HelpMergeOnAFieldMachine, AReadOnlyWorkFileLeftBehindStopsTheMergeBeforeItsTarget) {
+    InstallAll();
+    WriteBytes(DelphiHelp("DelphiOHI.new"), "left by an interrupted run");
+    SetReadOnly(DelphiHelp("DelphiOHI.new"), true);
+
+    const CallOutcome outcome = dll_.Call("D7");
+
+    ExpectDelphi7HelpWholeOrUntouched(outcome, true);
+    EXPECT_EQ(ReadBytes(DelphiHelp("D7.ohc")), kDelphiHelpMerged.at("D7.ohc"));
+    EXPECT_EQ(ReadBytes(DelphiHelp("D7.ohi")), kDelphiHelpOriginals.at("D7.ohi"));
+    EXPECT_EQ(ReadBytes(DelphiHelp("DelphiOHI.bak")), kDelphiHelpOriginals.at("D7.ohi"));
+    EXPECT_EQ(ReadBytes(DelphiHelp("DelphiOHI.new")), "left by an interrupted run");
+    // An I/O error ends the merge at once: the .gid files stay.
+    EXPECT_TRUE(FileExists(DelphiHelp("Delphi7.gid")));
+    ExpectDelphi7Registered();
+    ExpectDelphi7ProjectEdited();
+}
+
+// ---- Files another program holds open ---------------------------------------------
+
+TEST_F(HelpMergeOnAFieldMachine, AHelpFileHeldOpenWithoutSharingStopsTheMergeThere) {
+    InstallAll();
+    const MachineState before = Capture();
+    CallOutcome outcome;
+    {
+        HeldOpenFile held = LockedFile(DelphiHelp("D7.ohc"));
+        ASSERT_TRUE(held.IsOpen());
+        outcome = dll_.Call("D7");
+    }
+    ExpectDelphi7HelpWholeOrUntouched(outcome, true);
+    EXPECT_EQ(ReadBytes(DelphiHelp("D7.cnt")), kDelphiHelpMerged.at("D7.cnt"));
+    EXPECT_EQ(ReadBytes(DelphiHelp("D7.ohc")), kDelphiHelpOriginals.at("D7.ohc"));
+    // The backup could not be read from it; the work file was made before
+    // the target failed to open and stays for the next run to replace.
+    ExpectNoBackupsOrWorkFilesBut({"D7.~cn", "DelphiOHC.new"});
+    EXPECT_TRUE(FileExists(DelphiHelp("Delphi7.gid")));
+    ExpectDelphi7Registered();
+    ExpectDelphi7ProjectEdited();
+    ExpectMachineKeysUnchanged(before);
+
+    // The next run replaces the stale work file and completes.
+    ExpectHelpBox(dll_.Call("D7"), "Delphi 7");
+    EXPECT_FALSE(FileExists(DelphiHelp("DelphiOHC.new")));
+}
+
+TEST_F(HelpMergeOnAFieldMachine, ACppBuilderIndexHeldOpenWithoutSharingShowsNoBox) {
+    InstallAll();
+    {
+        HeldOpenFile held = LockedFile(CppBuilderHelp("BCB6.ohi"));
+        ASSERT_TRUE(held.IsOpen());
+        ExpectNoBox(dll_.Call("C6"));
+    }
+    for (const auto& [name, bytes] : kCppBuilderHelpOriginals) {
+        EXPECT_EQ(ReadBytes(CppBuilderHelp(name)), bytes) << name;
+    }
+    EXPECT_TRUE(FileExists(CppBuilderHelp("BCB6.gid")));
+    ExpectCppBuilder6Registered();
+    ExpectCppBuilder6ProjectEdited();
+}
+
+// ---- Paths near and over 259 characters -------------------------------------------
+
+// Paths that fit, in a directory of more than 246 characters, which leaves
+// no room for the name of a sibling ("\kitXXXX.tmp") to put new content in
+// place through: such a file stays as it was, and no scratch file is left.
+TEST_F(HelpMergeOnAFieldMachine, DelphiFilesWhoseDirectoryLeavesNoRoomForAReplacementStayAsTheyWere) {
+    InstallSuite();
+    for (const std::size_t length : {243u, 245u, 247u}) {
+        SCOPED_TRACE(length);
+        InstallDelphi7At(PathOfLength(Dir() + "\\" + std::to_string(length), length));
+        ASSERT_LE(DelphiHelp("D7.cnt").size(), 259u);
+
+        const CallOutcome outcome = dll_.Call("D7");
+        ExpectDelphi7HelpWholeOrUntouched(outcome);
+        ExpectNoBox(outcome);
+        ExpectDelphi7Registered();
+        // The profile functions need no sibling: an options file whose path
+        // fits is edited.
+        if (DelphiDefProj().size() <= 259) ExpectDelphi7ProjectEdited();
+        ExpectNoScratchFilesBelow(Dir());
+    }
+}
+
+TEST_F(HelpMergeOnAFieldMachine, CppBuilderFilesWhoseDirectoryLeavesNoRoomForAReplacementStayAsTheyWere) {
+    InstallSuite();
+    for (const std::size_t length : {243u, 245u}) {
+        SCOPED_TRACE(length);
+        InstallCppBuilder6At(PathOfLength(Dir() + "\\" + std::to_string(length), length));
+        const bool projectFits = CppBuilderProject().size() <= 259;
+
+        ExpectNoBox(dll_.Call("C6"));
+        for (const auto& [name, bytes] : kCppBuilderHelpOriginals) {
+            EXPECT_EQ(ReadBytes(CppBuilderHelp(name)), bytes) << name;
+        }
+        // A file that was not replaced is no error and the .gid file still
+        // goes; a work file path over 259 characters is an I/O error.
+        EXPECT_EQ(FileExists(CppBuilderHelp("BCB6.gid")), CppBuilderHelp("BCBOHI.new").size() > 259);
+        if (projectFits) {
+            EXPECT_EQ(ReadBytes(CppBuilderProject()), kDefaultBprOriginal);
+            EXPECT_EQ(ReadBytes(CppBuilderRoot() + "\\Bin\\Default.~bp"), kDefaultBprOriginal);
+        }
+        EXPECT_FALSE(FileExists(CppBuilderRoot() + "\\Bin\\Default.new"));
+        ExpectCppBuilder6Registered();
+        ExpectNoScratchFilesBelow(Dir());
+    }
+}
+
+TEST_F(HelpMergeOnAFieldMachine, ADirectoryJustShortEnoughForAReplacementGetsTheWholeRun) {
+    InstallSuite();
+    // The help directory has 246 characters: a sibling's name still fits.
+    InstallCppBuilder6At(PathOfLength(Dir(), 241));
+    ExpectHelpBox(dll_.Call("C6"), "C++Builder 6");
+    ExpectCppBuilder6HelpMerged();
+    ExpectCppBuilder6ProjectEdited();
+    ExpectNoScratchFilesBelow(Dir());
+}
+
+TEST_F(HelpMergeOnAFieldMachine, AWorkFilePathOverTheLimitEndsTheMergeWithTheTargetUntouched) {
+    InstallSuite();
+    // 241 + "\Help\D7.ohc" fits, 241 + "\Help\DelphiOHC.new" does not.
+    InstallDelphi7At(PathOfLength(Dir(), 241));
+
+    const CallOutcome outcome = dll_.Call("D7");
+
+    ExpectDelphi7HelpWholeOrUntouched(outcome);
+    EXPECT_EQ(ReadBytes(DelphiHelp("D7.cnt")), kDelphiHelpMerged.at("D7.cnt"));
+    EXPECT_EQ(ReadBytes(DelphiHelp("D7.ohc")), kDelphiHelpOriginals.at("D7.ohc"));
+    EXPECT_TRUE(FileExists(DelphiHelp("Delphi7.gid")));
+    ExpectDelphi7Registered();
+    ExpectDelphi7ProjectEdited();
+    ExpectNoScratchFilesBelow(Dir());
+}
+
+// ---- Contents no IDE wrote -----------------------------------------------------------
+
+TEST_F(HelpMergeOnAFieldMachine, HelpFilesWithBinaryBytesLongLinesManyLinesAndAnEndMarkAreMergedByTheLineRules) {
+    InstallAll();
+    const std::string megabyteLine(1 << 20, 'm');
+    std::string manyLines;
+    for (int i = 0; i < 200000; ++i) manyLines += ":Link file" + std::to_string(i) + ".hlp\n";
+    const std::map<std::string, std::string> odd = {
+        {"D7.cnt", BinaryLine() + "\r\n:Include OC25Help.cnt\rx\r\n\r\r\n" + BinaryLine()},
+        {"D7.ohc", ":Include d7.toc\r\n:include oc25help.toc\x1a:Include OC25Help.toc\r\ntail"},
+        {"D7.ohi", megabyteLine + "\r\n:Index Ostrel Components 2.52=OC25Help.hlp"},
+        {"D7.ohl", manyLines + ":LINK OC3HELP.HLP\n:Link OC25Help.hlp\n:Link last.hlp"},
+    };
+    for (const auto& [name, bytes] : odd) WriteBytes(DelphiHelp(name), bytes);
+
+    ExpectHelpBox(dll_.Call("D7"), "Delphi 7");
+
+    const std::vector<std::string> earlierContents = {
+        ":Include OsHlp3.cnt",        ":Link OsHlp3.hlp",
+        ":Index Ostrel Components II=Os20Help.hlp", ":Include Os20Help.cnt",
+        ":Link Os20Help.hlp",         ":Index Ostrel Components v2.5=OC25Help.hlp",
+        ":Include OC25Help.cnt",      ":Link OC25Help.hlp",
+        ":Index Ostrel Components 2.52=OC25Help.hlp"};
+    EXPECT_EQ(ReadBytes(DelphiHelp("D7.cnt")), MergedHelp(odd.at("D7.cnt"), earlierContents, {""}));
+    EXPECT_EQ(ReadBytes(DelphiHelp("D7.ohc")),
+              ":Include d7.toc\r\n:Include OC3Help.toc\r\n\r\n");
+    EXPECT_EQ(ReadBytes(DelphiHelp("D7.ohi")),
+              megabyteLine + "\r\n:Index Ostrel Components 3.0=OC3Help.hlp\r\n\r\n");
+    EXPECT_EQ(ReadBytes(DelphiHelp("D7.ohl")),
+              MergedHelp(odd.at("D7.ohl"), {":Link OC25Help.hlp"}, {":Link OC3Help.hlp"}));
+    for (const auto& [name, bytes] : odd) {
+        EXPECT_EQ(ReadBytes(DelphiHelp(kDelphiHelpBackups.at(name))), bytes) << name;
+    }
 }
 
 }  // namespace

@@ -8,10 +8,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <unordered_map>
 
+#include "tests/support/ImportPatch.h"
+#include "tests/support/ParamBlock.h"
 #include "tests/support/SetupMachine.h"
 
 namespace {
@@ -94,58 +95,11 @@ int WINAPI AcknowledgeBox(HWND, LPCSTR, LPCSTR, UINT) {
     return IDOK;
 }
 
-class ImportPatch {
-public:
-    ImportPatch(HMODULE module, const char* dll, const char* function, const void* replacement) {
-        auto* base = reinterpret_cast<unsigned char*>(module);
-        auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
-            base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-        const IMAGE_DATA_DIRECTORY& imports =
-            nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        for (auto* desc =
-                 reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-             imports.VirtualAddress && desc->Name; ++desc) {
-            if (_stricmp(reinterpret_cast<char*>(base + desc->Name), dll) != 0) continue;
-            auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + desc->OriginalFirstThunk);
-            auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + desc->FirstThunk);
-            for (; names->u1.AddressOfData; ++names, ++slots) {
-                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-                auto* byName =
-                    reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-                if (std::strcmp(reinterpret_cast<char*>(byName->Name), function) != 0) continue;
-                slot_ = &slots->u1.Function;
-                saved_ = *slot_;
-                Write(reinterpret_cast<DWORD_PTR>(replacement));
-            }
-        }
-    }
-    ~ImportPatch() {
-        if (slot_) Write(saved_);
-    }
-    ImportPatch(const ImportPatch&) = delete;
-    ImportPatch& operator=(const ImportPatch&) = delete;
-    bool Applied() const { return slot_ != nullptr; }
-
-private:
-    void Write(DWORD_PTR value) {
-        DWORD oldProtect = 0;
-        VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &oldProtect);
-        *slot_ = value;
-        VirtualProtect(slot_, sizeof *slot_, oldProtect, &oldProtect);
-    }
-
-    DWORD_PTR* slot_ = nullptr;
-    DWORD_PTR saved_ = 0;
-};
-
-class FaultLeak : public SetupMachine {
+class Leak : public SetupMachine {
 protected:
     // One request as the setup program makes it; the box is acknowledged.
     void Request(const char* text) {
-        struct {
-            unsigned char reserved[40];
-            const char* requestText;
-        } block{};
+        ParamBlock block{};
         block.requestText = text;
         int stackDelta = 0;
         const int boxesBefore = gBoxes;
@@ -155,7 +109,7 @@ protected:
     }
 };
 
-TEST_F(FaultLeak, AThousandRequestsKeepHandlesAndMemoryWhereTheyWere) {
+TEST_F(Leak, AThousandRequestsKeepHandlesAndMemoryWhereTheyWere) {
     InstallAll();
     const HMODULE dll = dll_.Module();
     ImportPatch box(dll, "user32.dll", "MessageBoxA", reinterpret_cast<const void*>(&AcknowledgeBox));

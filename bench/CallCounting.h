@@ -1,0 +1,31 @@
+// Counting the registry, file and heap calls that KitSetup.dll makes, and the
+// time spent in them, by pointing its import table at counting wrappers.
+// Counting must cost next to nothing beside the calls themselves.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "bench/Figures.h"
+
+namespace KitBench {
+
+// Patches every wrapper into the module. A registry function the library
+// imports but no wrapper counts would make the figures lie: such names are
+// handed back.
+std::vector<std::string> CountCalls(HMODULE module);
+void ResetCounters();
+
+// Time spent in the information box, which waits for the user.
+double BoxSeconds();
+// The peak working set when the information box was about to be shown (the
+// library's own, before the dialog brings in fonts and the like); 0 when no
+// box was shown.
+double PeakBeforeBox();
+// "calls.F" and "seconds.F" of every counted function F, and the bytes read,
+// written, copied and allocated.
+void AddCallFigures(Figures& figures);
+
+}  // namespace KitBench

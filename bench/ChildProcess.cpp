@@ -1,0 +1,184 @@
+#include "bench/ChildProcess.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <stdexcept>
+#include <vector>
+
+#include "bench/CallCounting.h"
+#include "platform/UniqueHandle.h"
+#include "tests/support/KitSetupDll.h"
+
+namespace KitBench {
+
+using KitPlatform::UniqueFileHandle;
+using KitPlatform::UniqueHkey;
+using KitPlatform::UniqueKernelObject;
+
+int MeasureRequest(const std::string& request, const std::string& resultPath) {
+    KitTest::KitSetupDll dll;
+    const std::vector<std::string> uncounted = CountCalls(dll.Module());
+    ResetCounters();
+
+    const PROCESS_MEMORY_COUNTERS before = MemoryNow();
+    const double start = Now();
+    const KitTest::CallOutcome outcome = dll.Call(request);
+    const double seconds = Now() - start;
+    const PROCESS_MEMORY_COUNTERS after = MemoryNow();
+
+    Figures figures{
+        {"seconds", seconds - BoxSeconds()},
+        {"box_seconds", BoxSeconds()},
+        {"boxes", static_cast<double>(outcome.boxes.size())},
+        {"result", outcome.result},
+        {"working_set_before", static_cast<double>(before.WorkingSetSize)},
+        {"peak_working_set", static_cast<double>(after.PeakWorkingSetSize)},
+        {"peak_before_box", PeakBeforeBox() != 0 ? PeakBeforeBox()
+                                                  : static_cast<double>(after.PeakWorkingSetSize)},
+        {"uncounted_registry_functions", static_cast<double>(uncounted.size())},
+    };
+    AddCallFigures(figures);
+    for (const std::string& name : uncounted) {
+        std::fprintf(stderr, "not counted: %s\n", name.c_str());
+    }
+    WriteFigures(resultPath, figures);
+    return 0;
+}
+
+namespace {
+
+// Reads the whole source once and writes it to destination, in chunks the
+// size of the library's line buffer.
+void PassThrough(const std::string& source, const std::string& destination) {
+    UniqueFileHandle in(::CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle out(::CreateFileA(destination.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                       nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!in || !out) throw std::runtime_error("cannot open " + source + " for the floor");
+    std::vector<char> buffer(64 * 1024);
+    for (;;) {
+        DWORD read = 0;
+        DWORD written = 0;
+        if (!::ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read,
+                        nullptr)) {
+            throw std::runtime_error("cannot read " + source);
+        }
+        if (read == 0) return;
+        if (!::WriteFile(out.get(), buffer.data(), read, &written, nullptr) || written != read) {
+            throw std::runtime_error("cannot write " + destination);
+        }
+    }
+}
+
+// The names of the "Known Packages" values, listed once.
+DWORD ListKnownPackages(const Ide& ide) {
+    UniqueHkey key;
+    const std::string path = ide.KeyPath() + "\\Known Packages";
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+        throw std::runtime_error("cannot open " + path);
+    }
+    DWORD count = 0;
+    DWORD longest = 0;
+    ::RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
+                       &longest, nullptr, nullptr, nullptr);
+    std::vector<char> name(longest + 1);
+    DWORD listed = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        DWORD length = static_cast<DWORD>(name.size());
+        if (::RegEnumValueA(key.get(), i, name.data(), &length, nullptr, nullptr, nullptr,
+                            nullptr) == ERROR_SUCCESS) {
+            ++listed;
+        }
+    }
+    return listed;
+}
+
+}  // namespace
+
+// What any implementation has to do for the request: each rewritten file
+// copied to its backup, read once while its work file is written, and the
+// work file copied back; the profile file read and written once; the
+// "Known Packages" values listed once. The file contents stay as they were.
+int MeasureFloor(const std::string& request, const std::string& resultPath) {
+    const Ide& ide = IdeFor(request);
+    double copies = 0;
+    double passes = 0;
+    double deletions = 0;
+    // Runs one step and adds its time to the given sum.
+    const auto timed = [](double& sum, const auto& step) {
+        const double start = Now();
+        step();
+        sum += Now() - start;
+    };
+    const double start = Now();
+    for (const std::string& file : ide.RewrittenFiles()) {
+        const std::string work = file + ".floor-new";
+        timed(copies, [&] { ::CopyFileA(file.c_str(), (file + ".floor-bak").c_str(), FALSE); });
+        timed(passes, [&] { PassThrough(file, work); });
+        timed(copies, [&] { ::CopyFileA(work.c_str(), file.c_str(), FALSE); });
+        timed(deletions, [&] { ::DeleteFileA(work.c_str()); });
+    }
+    if (!ide.OptionsFile().empty()) {
+        const std::string work = ide.OptionsFile() + ".floor-new";
+        timed(passes, [&] { PassThrough(ide.OptionsFile(), work); });
+        timed(deletions, [&] { ::DeleteFileA(work.c_str()); });
+    }
+    DWORD listed = 0;
+    double listing = 0;
+    timed(listing, [&] { listed = ListKnownPackages(ide); });
+    const double seconds = Now() - start;
+    WriteFigures(resultPath, {{"seconds", seconds},
+                              {"seconds.copies", copies},
+                              {"seconds.passes", passes},
+                              {"seconds.deletions", deletions},
+                              {"seconds.listing", listing},
+                              {"listed", static_cast<double>(listed)},
+                              {"peak_working_set",
+                               static_cast<double>(MemoryNow().PeakWorkingSetSize)}});
+    return 0;
+}
+
+namespace {
+
+std::string ProgramPath() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
+std::string ResultPath() {
+    char dir[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + "kitsetup-bench-" + std::to_string(::GetCurrentProcessId()) + ".txt";
+}
+
+}  // namespace
+
+Figures RunChild(const std::string& mode, const Ide& ide) {
+    const std::string result = ResultPath();
+    ::DeleteFileA(result.c_str());
+    std::string commandLine =
+        "\"" + ProgramPath() + "\" " + mode + " " + ide.request + " \"" + result + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
+        throw std::runtime_error("cannot start " + commandLine);
+    }
+    UniqueKernelObject processHandle(process.hProcess);
+    UniqueKernelObject threadHandle(process.hThread);
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exitCode = 1;
+    ::GetExitCodeProcess(process.hProcess, &exitCode);
+    const Figures figures = ReadFigures(result);
+    ::DeleteFileA(result.c_str());
+    if (exitCode != 0 || figures.empty()) {
+        throw std::runtime_error(mode + " " + ide.request + " failed (exit code " +
+                                 std::to_string(exitCode) + ")");
+    }
+    return figures;
+}
+
+}  // namespace KitBench
