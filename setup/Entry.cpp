@@ -24,15 +24,6 @@ constexpr const char* kBoxCaption = "Ostrel Components Help Registration";
 constexpr const char* kBoxFormat =
     "The help files for Ostrel Components have been merged\rinto the %s %d help system.";
 
-const char* RequestTextOf(const void* paramBlock) noexcept {
-    if (!paramBlock) return nullptr;
-    const char* text = nullptr;
-    std::memcpy(&text, static_cast<const unsigned char*>(paramBlock) +
-                           offsetof(SetupParamBlock, RequestText),
-                sizeof text);
-    return text;
-}
-
 void ShowHelpMergedBox(IdeKind kind, int majorVersion) {
     char text[160];
     std::snprintf(text, sizeof text, kBoxFormat, IdeDisplayName(kind), majorVersion);
@@ -58,6 +49,15 @@ void RunRequest(const InstallRequest& request) {
 }
 
 }  // namespace
+
+const char* RequestTextOf(const void* paramBlock) noexcept {
+    if (!paramBlock) return nullptr;
+    const char* text = nullptr;
+    std::memcpy(&text, static_cast<const unsigned char*>(paramBlock) +
+                           offsetof(SetupParamBlock, RequestText),
+                sizeof text);
+    return text;
+}
 
 const std::string& ProductInstallDir() noexcept {
     return gProductInstallDir;
