@@ -156,6 +156,8 @@ KitSetupDll::KitSetupDll() {
     if (!module_) throw std::runtime_error("cannot load KitSetup.dll");
     export_ = GetProcAddress(module_, "IDEInstall");
     if (!export_) throw std::runtime_error("KitSetup.dll has no IDEInstall export");
+    uninstallExport_ = GetProcAddress(module_, "IDEUninstall");
+    if (!uninstallExport_) throw std::runtime_error("KitSetup.dll has no IDEUninstall export");
     PatchMessageBoxImport(module_);
 }
 
@@ -163,24 +165,48 @@ KitSetupDll::~KitSetupDll() {
     if (module_) FreeLibrary(module_);
 }
 
-CallOutcome KitSetupDll::Call(const char* requestText) const {
-    struct {
-        unsigned char reserved[40];
-        const char* requestText;
-    } block{};
+namespace {
+
+struct ParamBlock {
+    unsigned char reserved[40];
+    const char* requestText;
+};
+
+ParamBlock BlockFor(const char* requestText) {
+    ParamBlock block{};
     std::memset(block.reserved, 0xA5, sizeof block.reserved);
     block.requestText = requestText;
+    return block;
+}
+
+}  // namespace
+
+CallOutcome KitSetupDll::Call(const char* requestText) const {
+    const ParamBlock block = BlockFor(requestText);
     return CallWithBlock(&block);
 }
 
 CallOutcome KitSetupDll::CallWithBlock(const void* block) const {
+    return CallExport(export_, block);
+}
+
+CallOutcome KitSetupDll::CallUninstall(const char* requestText) const {
+    const ParamBlock block = BlockFor(requestText);
+    return CallUninstallWithBlock(&block);
+}
+
+CallOutcome KitSetupDll::CallUninstallWithBlock(const void* block) const {
+    return CallExport(uninstallExport_, block);
+}
+
+CallOutcome KitSetupDll::CallExport(FARPROC function, const void* block) const {
     {
         std::lock_guard<std::mutex> lock(gRecordedMutex);
         gRecorded.clear();
     }
     CallOutcome outcome;
     BoxWatcher watcher(GetCurrentThreadId());
-    outcome.result = CallStdcall1(export_, block, &outcome.stackDelta);
+    outcome.result = CallStdcall1(function, block, &outcome.stackDelta);
     outcome.boxes = watcher.Finish();
 
     std::lock_guard<std::mutex> lock(gRecordedMutex);
