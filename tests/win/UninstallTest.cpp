@@ -209,6 +209,27 @@ TEST_F(Uninstall, ValuesOfOtherTypesFailTheirStepAlone) {
     EXPECT_EQ(ReadBytes(DelphiHelp("D7.ohl")), ":Link d7.hlp\r\n:Link vcl7.hlp\r\n");
 }
 
+TEST_F(Uninstall, AHelpFileWhoseWorkFileWouldBeTooLongStaysWholeAndTheRestStillRuns) {
+    InstallSuite();
+    // Room for "\\Help\\D7.ohl" (259 characters in all), not for its work
+    // file "\\Help\\DelphiOHL.new".
+    InstallDelphi7At(Dir() + "\\" + std::string(246 - Dir().size(), 'r'));
+    dll_.Call("D7");
+    const std::string ohl = ":Link d7.hlp\r\n:Link OC3Help.hlp\r\n\r\n";
+    WriteBytes(DelphiHelp("D7.ohl"), ohl);
+    ASSERT_EQ(ValueNames(HKEY_CURRENT_USER, kDelphiKnown).size(), 3u);  // the install ran
+    const FileTree before = ReadFileTree(Dir());
+
+    ExpectQuiet(dll_.CallUninstall("D7"));
+    EXPECT_EQ(ReadBytes(DelphiHelp("D7.ohl")), ohl);
+    EXPECT_TRUE(ReadFileTree(Dir()) == before);
+    EXPECT_EQ(ValueNames(HKEY_CURRENT_USER, kDelphiKnown),
+              std::vector<std::string>{"$(DELPHI)\\Bin\\dclstd70.bpl"});
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kDelphiLibrary, "Search Path"),
+              "$(DELPHI)\\Lib;$(DELPHI)\\Bin;$(DELPHI)\\Imports;");
+    ExpectNoScratchFilesBelow(Dir());
+}
+
 TEST_F(Uninstall, BadInputReturnsZeroShowsNothingAndChangesNothing) {
     InstallAndIntegrate();
     const MachineState before = Capture();
