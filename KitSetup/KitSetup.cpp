@@ -1,8 +1,13 @@
-// The library's only export. Everything it does lives in the unit
-// ComponentSetup; this module only gives it the name and calling convention
-// that setup programs import (KitSetup.def: "IDEInstall" at ordinal 1).
+// The library's exports. Everything they do lives in the unit ComponentSetup;
+// this module only gives them the names and calling convention that setup
+// programs import (KitSetup.def: "IDEInstall" at ordinal 1, "IDEUninstall" at
+// ordinal 2).
 #include "setup/ComponentSetup.h"
 
 extern "C" int __stdcall IDEInstall(void* paramBlock) {
     return ComponentSetup::IDEInstall(paramBlock);
+}
+
+extern "C" int __stdcall IDEUninstall(void* paramBlock) {
+    return ComponentSetup::IDEUninstall(paramBlock);
 }

@@ -16,7 +16,8 @@ set(KITSETUP_FUZZ_TARGETS
   package_macro:PackageMacroFuzz.cpp
   xml_packages:XmlPackagesFuzz.cpp
   entry_list:EntryListFuzz.cpp
-  default_packages:DefaultPackagesFuzz.cpp)
+  default_packages:DefaultPackagesFuzz.cpp
+  uninstall_text:UninstallTextFuzz.cpp)
 
 foreach(pair IN LISTS KITSETUP_FUZZ_TARGETS)
   string(REPLACE ":" ";" pair "${pair}")

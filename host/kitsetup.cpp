@@ -4,7 +4,11 @@
 // with the caller's parameter block: 40 bytes the DLL never touches, then the
 // address of the ANSI request text.
 //
-//   kitsetup [--dll PATH] [--acknowledge] REQUEST...
+//   kitsetup [--dll PATH] [--acknowledge] [--uninstall] REQUEST...
+//
+// With --uninstall it calls IDEUninstall instead (by name, which must also be
+// ordinal 2), as a setup program's uninstaller does before it deletes the
+// suite's files and key.
 //
 // The information box the DLL shows is real and waits for the user. With
 // --acknowledge a watcher thread reads each box of the calling thread, prints
@@ -34,11 +38,15 @@ enum ExitStatus : int {
     kOrdinalOneDiffers = 5,  // ordinal 1 is missing or is not IDEInstall
     kWatcherNotStarted = 6,  // --acknowledge could not start its watcher
     kInternalError = 70,
+    // --uninstall
+    kNoIdeUninstallExport = 7,
+    kOrdinalTwoDiffers = 8,  // ordinal 2 is missing or is not IDEUninstall
 };
 
-constexpr const char* kUsageLine = "usage: kitsetup [--dll PATH] [--acknowledge] REQUEST...\n";
+constexpr const char* kUsageLine =
+    "usage: kitsetup [--dll PATH] [--acknowledge] [--uninstall] REQUEST...\n";
 constexpr const char* kUsage =
-    "usage: kitsetup [--dll PATH] [--acknowledge] REQUEST...\n"
+    "usage: kitsetup [--dll PATH] [--acknowledge] [--uninstall] REQUEST...\n"
     "\n"
     "Calls IDEInstall of KitSetup.dll once for each REQUEST (D5, D6, D7, C5, C6;\n"
     "three characters, e.g. D7T, select the trial edition), as a setup program does.\n"
@@ -46,11 +54,14 @@ constexpr const char* kUsage =
     "  --dll PATH      the DLL to load (default: KitSetup.dll beside kitsetup.exe)\n"
     "  --acknowledge   close each information box at once and print its caption\n"
     "                  and text instead (a carriage return shows as \\r)\n"
+    "  --uninstall     call IDEUninstall (ordinal 2) instead, which takes the suite\n"
+    "                  out of each IDE again\n"
     "  --              end of options; every later argument is a request\n"
     "\n"
     "Exit status: 0 every call returned 0; 1 a call returned something else;\n"
     "2 usage error; 3 the DLL cannot be loaded; 4 it has no IDEInstall export;\n"
     "5 its ordinal 1 is not IDEInstall; 6 the box watcher could not start;\n"
+    "7 (--uninstall) it has no IDEUninstall export; 8 its ordinal 2 is not IDEUninstall;\n"
     "70 internal error; the exception code (e.g. 0xC0000005) when a call crashed.\n";
 
 // The block a setup program hands to IDEInstall.
@@ -70,6 +81,7 @@ struct Options {
     std::string dllPath;  // empty: KitSetup.dll beside this program
     bool acknowledge = false;
     bool help = false;
+    bool uninstall = false;  // call IDEUninstall instead of IDEInstall
     std::vector<std::string> requests;
 };
 
@@ -127,6 +139,8 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& problem)
             optionsEnded = true;
         } else if (arg == "--acknowledge") {
             options.acknowledge = true;
+        } else if (arg == "--uninstall") {
+            options.uninstall = true;
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else if (arg == "--dll") {
@@ -250,10 +264,34 @@ private:
 struct LoadedIdeInstall {
     UniqueModule module;
     IdeInstallFunction function = nullptr;
+    const char* exportName = "IDEInstall";  // IDEUninstall with --uninstall
 };
 
+// ---- --uninstall ----------------------------------------------------------
+// IDEUninstall takes the same block as IDEInstall and is checked the same way:
+// by name, which must also be its ordinal.
+int FindIdeUninstall(const std::string& path, LoadedIdeInstall& loaded) {
+    const FARPROC byName = ::GetProcAddress(loaded.module.get(), "IDEUninstall");
+    if (!byName) {
+        std::fprintf(stderr, "kitsetup: %s has no export named IDEUninstall\n", path.c_str());
+        return kNoIdeUninstallExport;
+    }
+    const FARPROC byOrdinal = ::GetProcAddress(loaded.module.get(), MAKEINTRESOURCEA(2));
+    if (byOrdinal != byName) {
+        std::fprintf(stderr, "kitsetup: %s exports IDEUninstall, but %s\n", path.c_str(),
+                     byOrdinal ? "its ordinal 2 is another function" : "has no ordinal 2");
+        return kOrdinalTwoDiffers;
+    }
+    loaded.function =
+        reinterpret_cast<IdeInstallFunction>(reinterpret_cast<void (*)(void)>(byName));
+    loaded.exportName = "IDEUninstall";
+    std::printf("kitsetup: %s, IDEUninstall at ordinal 2\n", path.c_str());
+    return kAllRequestsReturnedZero;
+}
+// ---- end --uninstall ------------------------------------------------------
+
 // Loads the DLL and checks its export as a setup program would find it.
-int LoadIdeInstall(const std::string& requestedPath, LoadedIdeInstall& loaded) {
+int LoadIdeInstall(const std::string& requestedPath, bool uninstall, LoadedIdeInstall& loaded) {
     const std::string path = FullPath(requestedPath.empty() ? DefaultDllPath() : requestedPath);
     loaded.module.reset(::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     if (!loaded.module) {
@@ -262,6 +300,7 @@ int LoadIdeInstall(const std::string& requestedPath, LoadedIdeInstall& loaded) {
                      SystemMessage(error).c_str());
         return kDllNotLoaded;
     }
+    if (uninstall) return FindIdeUninstall(path, loaded);
     const FARPROC byName = ::GetProcAddress(loaded.module.get(), "IDEInstall");
     if (!byName) {
         std::fprintf(stderr, "kitsetup: %s has no export named IDEInstall\n", path.c_str());
@@ -303,7 +342,8 @@ void PrintNoBoxInHiddenWindowStation() {
 }
 
 // One call of IDEInstall, exactly as a setup program makes it.
-int CallIdeInstall(IdeInstallFunction ideInstall, const std::string& request, bool acknowledge) {
+int CallIdeInstall(IdeInstallFunction ideInstall, const char* exportName,
+                   const std::string& request, bool acknowledge) {
     SetupParamBlock block{};
     block.RequestText = request.c_str();
 
@@ -316,7 +356,7 @@ int CallIdeInstall(IdeInstallFunction ideInstall, const std::string& request, bo
     const int result = ideInstall(&block);
     const std::vector<ShownBox> boxes = watcher.Finish();
 
-    std::printf("request \"%s\": IDEInstall returned %d\n", Visible(request).c_str(), result);
+    std::printf("request \"%s\": %s returned %d\n", Visible(request).c_str(), exportName, result);
     if (boxes.empty() && InHiddenWindowStation()) {
         PrintNoBoxInHiddenWindowStation();
     } else if (acknowledge) {
@@ -325,8 +365,8 @@ int CallIdeInstall(IdeInstallFunction ideInstall, const std::string& request, bo
     if (watcher.Failed()) std::printf("  (the box watcher stopped early)\n");
     std::fflush(stdout);
     if (result != 0) {
-        std::fprintf(stderr, "kitsetup: IDEInstall returned %d for \"%s\"; it should return 0\n",
-                     result, Visible(request).c_str());
+        std::fprintf(stderr, "kitsetup: %s returned %d for \"%s\"; it should return 0\n",
+                     exportName, result, Visible(request).c_str());
         return kNonZeroResult;
     }
     return kAllRequestsReturnedZero;
@@ -364,13 +404,14 @@ int Run(int argc, char** argv) {
     ::SetUnhandledExceptionFilter(&ReportCrash);
 
     LoadedIdeInstall loaded;
-    const int loadStatus = LoadIdeInstall(options.dllPath, loaded);
+    const int loadStatus = LoadIdeInstall(options.dllPath, options.uninstall, loaded);
     if (loadStatus != kAllRequestsReturnedZero) return loadStatus;
     std::fflush(stdout);
 
     int status = kAllRequestsReturnedZero;
     for (const std::string& request : options.requests) {
-        const int callStatus = CallIdeInstall(loaded.function, request, options.acknowledge);
+        const int callStatus =
+            CallIdeInstall(loaded.function, loaded.exportName, request, options.acknowledge);
         if (callStatus == kWatcherNotStarted) return callStatus;
         if (callStatus != kAllRequestsReturnedZero) status = callStatus;
     }

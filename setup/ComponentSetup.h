@@ -18,6 +18,14 @@ static_assert(sizeof(void*) != 4 || sizeof(SetupParamBlock) == 44,
 // Runs one request and always returns 0; nothing escapes it.
 int IDEInstall(const void* paramBlock) noexcept;
 
+// Takes the suite out of the IDE the request names again (either edition's
+// entries), removing only what IDEInstall puts in. Always returns 0, shows
+// nothing, creates nothing; nothing escapes it. Lives in setup/Uninstall.cpp.
+int IDEUninstall(const void* paramBlock) noexcept;
+
+// The request text's address as the block holds it; null for a null block.
+const char* RequestTextOf(const void* paramBlock) noexcept;
+
 // The suite's "InstallDir" as stored (ending with a backslash), read afresh
 // by every call of IDEInstall.
 const std::string& ProductInstallDir() noexcept;

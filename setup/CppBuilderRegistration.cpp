@@ -15,6 +15,7 @@
 #include "setup/KnownPackages.h"
 #include "setup/LibraryPath.h"
 #include "setup/text/PackageMacro.h"
+#include "setup/text/PackageNames.h"
 #include "setup/text/XmlPackages.h"
 
 namespace ComponentSetup {
@@ -47,12 +48,6 @@ constexpr const char* kEarlierRuntimePackages[] = {"Os251N50.bpi", "Os251D50.bpi
 // The trial edition's run-time packages, taken out by a full-edition run.
 constexpr const char* kTrialRuntimePackages[] = {"Os30TrialCtls50.bpi", "Os30TrialDBCtls50.bpi",
                                                  "Os30TrialCtls60.bpi", "Os30TrialDBCtls60.bpi"};
-
-std::string RuntimePackageName(bool dataAware, int majorVersion, bool trialEdition) {
-    std::string name = trialEdition ? "Os30Trial" : "Os30";
-    if (dataAware) name += "DB";
-    return name + "Ctls" + std::to_string(majorVersion) + "0.bpi";
-}
 
 // ---- Registry phase ----------------------------------------------------------
 

@@ -11,9 +11,6 @@ using KitPlatform::TIniFile;
 
 namespace {
 
-constexpr const char* kDirectoriesSection = "Directories";
-constexpr const char* kPackagesIdent = "Packages";
-
 // Read whole: a list beyond the profile functions' 2047 characters must never
 // be written back cut short.
 std::string ReadPackages(const TIniFile& options) {

@@ -12,6 +12,9 @@ class TIniFile;
 
 namespace ComponentSetup {
 
+inline constexpr const char* kDirectoriesSection = "Directories";
+inline constexpr const char* kPackagesIdent = "Packages";
+
 // Takes out the first whole occurrence of entry; writes only when it was there.
 // Raises what the profile file raises.
 void RemoveDefaultPackage(const std::string& entry, KitPlatform::TIniFile& options);

@@ -11,6 +11,7 @@
 #include "setup/KnownPackages.h"
 #include "setup/LibraryPath.h"
 #include "setup/text/DefaultPackagesText.h"
+#include "setup/text/PackageNames.h"
 
 namespace ComponentSetup {
 
@@ -42,14 +43,6 @@ constexpr const char* kOldRuntimePackages[] = {
 // Trial run-time packages, taken out only when the full edition goes in. A
 // trial over a full installation leaves the full edition's entries alone.
 constexpr const char* kTrialRuntimePackages[] = {"OS21Trial", "Os30TrialCtls", "Os30TrialDBCtls"};
-
-const char* StandardRuntimePackage(bool trialEdition) {
-    return trialEdition ? "Os30TrialCtls" : "Os30Ctls";
-}
-
-const char* DataAwareRuntimePackage(bool trialEdition) {
-    return trialEdition ? "Os30TrialDBCtls" : "Os30DBCtls";
-}
 
 void RegisterInIdeKey(int majorVersion, bool trialEdition) {
     TRegIniFile ideKey(IdeKeyPath(IdeKind::Delphi, majorVersion));

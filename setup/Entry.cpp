@@ -25,15 +25,6 @@ constexpr const char* kBoxCaption = "Ostrel Components Help Registration";
 constexpr const char* kBoxFormat =
     "The help files for Ostrel Components have been merged\rinto the %s %d help system.";
 
-const char* RequestTextOf(const void* paramBlock) noexcept {
-    if (!paramBlock) return nullptr;
-    const char* text = nullptr;
-    std::memcpy(&text, static_cast<const unsigned char*>(paramBlock) +
-                           offsetof(SetupParamBlock, RequestText),
-                sizeof text);
-    return text;
-}
-
 void ShowHelpMergedBox(IdeKind kind, int majorVersion) {
     // In a window station nobody can see (a deployment service, a scheduled
     // task, a remote shell) the box would wait for a click that never comes.
@@ -66,6 +57,15 @@ void RunRequest(const InstallRequest& request) {
 }
 
 }  // namespace
+
+const char* RequestTextOf(const void* paramBlock) noexcept {
+    if (!paramBlock) return nullptr;
+    const char* text = nullptr;
+    std::memcpy(&text, static_cast<const unsigned char*>(paramBlock) +
+                           offsetof(SetupParamBlock, RequestText),
+                sizeof text);
+    return text;
+}
 
 const std::string& ProductInstallDir() noexcept {
     return gProductInstallDir;

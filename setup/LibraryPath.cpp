@@ -17,24 +17,6 @@ using KitPlatform::TRegistry;
 namespace {
 
 constexpr const char* kEarlierSuiteKeyPrefix = "\\SOFTWARE\\Ostrel\\Ostrel Components\\";
-constexpr const char* kLibrarySection = "Library";
-constexpr const char* kSearchPathValue = "Search Path";
-constexpr const char* kPaletteSection = "Palette";
-
-// Each page has its own value and the same name followed by ".Hidden".
-constexpr const char* kOldPaletteValues[] = {
-    "Ostrel", "OsData", "Ostrel List Pack",
-    "Ostrel.Hidden", "OsData.Hidden", "Ostrel List Pack.Hidden",
-    "Ostrel List", "Ostrel Data", "Ostrel Misc",
-    "Ostrel List.Hidden", "Ostrel Data.Hidden", "Ostrel Misc.Hidden",
-    "Ostrel Panels", "Ostrel Edits", "Ostrel Lists", "Ostrel Buttons", "Ostrel Display",
-    "Ostrel Shell", "Ostrel Widgets",
-    "Ostrel Panels.Hidden", "Ostrel Edits.Hidden", "Ostrel Lists.Hidden",
-    "Ostrel Buttons.Hidden", "Ostrel Display.Hidden", "Ostrel Shell.Hidden",
-    "Ostrel Widgets.Hidden",
-};
-static_assert(sizeof kOldPaletteValues / sizeof kOldPaletteValues[0] == 26,
-              "thirteen pages, each with its .Hidden value");
 
 std::string ReadEarlierInstallDir(const std::string& suiteVersion) {
     TRegistry registry;

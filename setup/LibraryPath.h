@@ -17,6 +17,28 @@ namespace ComponentSetup {
 inline constexpr const char* kEarlierSuiteVersions[] = {"1.5", "1.6", "2.0", "2.1",
                                                         "2.5", "2.51", "2.52"};
 
+// Sections and values of the IDE's per-user key that this unit edits.
+inline constexpr const char* kLibrarySection = "Library";
+inline constexpr const char* kSearchPathValue = "Search Path";
+inline constexpr const char* kPaletteSection = "Palette";
+
+// The palette pages the suite's versions created: IDEInstall deletes what
+// earlier versions left, IDEUninstall the same values again. Each page has its
+// own value and the same name followed by ".Hidden".
+inline constexpr const char* kOldPaletteValues[] = {
+    "Ostrel", "OsData", "Ostrel List Pack",
+    "Ostrel.Hidden", "OsData.Hidden", "Ostrel List Pack.Hidden",
+    "Ostrel List", "Ostrel Data", "Ostrel Misc",
+    "Ostrel List.Hidden", "Ostrel Data.Hidden", "Ostrel Misc.Hidden",
+    "Ostrel Panels", "Ostrel Edits", "Ostrel Lists", "Ostrel Buttons", "Ostrel Display",
+    "Ostrel Shell", "Ostrel Widgets",
+    "Ostrel Panels.Hidden", "Ostrel Edits.Hidden", "Ostrel Lists.Hidden",
+    "Ostrel Buttons.Hidden", "Ostrel Display.Hidden", "Ostrel Shell.Hidden",
+    "Ostrel Widgets.Hidden",
+};
+static_assert(sizeof kOldPaletteValues / sizeof kOldPaletteValues[0] == 26,
+              "thirteen pages, each with its .Hidden value");
+
 // One earlier version's library directory entry for this IDE, upper-cased and
 // ending with ";"; empty when that version's key cannot be opened or holds no
 // "InstallDir". Never fails outward.

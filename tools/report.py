@@ -145,10 +145,11 @@ def parse_host_output(text):
     box = None
     for line in text.splitlines():
         line = line.rstrip("\r")
-        match = re.match(r'^request "(.*)": IDEInstall returned (-?\d+)$', line)
+        match = re.match(r'^request "(.*)": (IDEInstall|IDEUninstall) returned (-?\d+)$', line)
         if match:
             requests.append({"request": unescape_visible(match.group(1)),
-                             "result": int(match.group(2)), "boxes": [],
+                             "export": match.group(2),
+                             "result": int(match.group(3)), "boxes": [],
                              "boxes_watched": False})
             continue
         if not requests:
@@ -387,8 +388,9 @@ def registry_summary(changes):
 def box_lines(requests):
     lines = []
     for request in requests:
-        head = "  after %s (IDEInstall returned %d): " % (show_text(request["request"]),
-                                                         request["result"])
+        head = "  after %s (%s returned %d): " % (show_text(request["request"]),
+                                                 request.get("export", "IDEInstall"),
+                                                 request["result"])
         if not request["boxes_watched"]:
             lines.append(head + "not watched (run kitsetup with --acknowledge)")
             continue
@@ -404,7 +406,9 @@ def box_lines(requests):
 
 def report_text(result):
     registry, files = result["registry"], result["files"]
-    out = ["What IDEInstall changed", "=" * 23]
+    exports = sorted({r.get("export", "IDEInstall") for r in result.get("requests") or []})
+    title = "What %s changed" % (" and ".join(exports) or "IDEInstall")
+    out = [title, "=" * len(title)]
     if result.get("prefix"):
         out.append("Wine prefix: %s" % result["prefix"])
     out.append("")

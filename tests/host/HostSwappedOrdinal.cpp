@@ -9,3 +9,8 @@ extern "C" int __stdcall Other(void*) {
 extern "C" int __stdcall IDEInstall(void*) {
     return 0;
 }
+
+// And IDEUninstall by name, but at ordinal 3: ordinal 2 is IDEInstall.
+extern "C" int __stdcall IDEUninstall(void*) {
+    return 0;
+}

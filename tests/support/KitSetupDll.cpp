@@ -88,24 +88,48 @@ KitSetupDll::KitSetupDll() {
     if (!module_) throw std::runtime_error("cannot load KitSetup.dll");
     export_ = GetProcAddress(module_.get(), "IDEInstall");
     if (!export_) throw std::runtime_error("KitSetup.dll has no IDEInstall export");
+    uninstallExport_ = GetProcAddress(module_.get(), "IDEUninstall");
+    if (!uninstallExport_) throw std::runtime_error("KitSetup.dll has no IDEUninstall export");
     PatchMessageBoxImport(module_.get());
 }
 
-CallOutcome KitSetupDll::Call(const char* requestText) const {
+namespace {
+
+ParamBlock BlockFor(const char* requestText) {
     ParamBlock block{};
     std::memset(block.reserved, 0xA5, sizeof block.reserved);
     block.requestText = requestText;
+    return block;
+}
+
+}  // namespace
+
+CallOutcome KitSetupDll::Call(const char* requestText) const {
+    const ParamBlock block = BlockFor(requestText);
     return CallWithBlock(&block);
 }
 
 CallOutcome KitSetupDll::CallWithBlock(const void* block) const {
+    return CallExport(export_, block);
+}
+
+CallOutcome KitSetupDll::CallUninstall(const char* requestText) const {
+    const ParamBlock block = BlockFor(requestText);
+    return CallUninstallWithBlock(&block);
+}
+
+CallOutcome KitSetupDll::CallUninstallWithBlock(const void* block) const {
+    return CallExport(uninstallExport_, block);
+}
+
+CallOutcome KitSetupDll::CallExport(FARPROC function, const void* block) const {
     {
         std::lock_guard<std::mutex> lock(gRecordedMutex);
         gRecorded.clear();
     }
     CallOutcome outcome;
     ThreadBoxWatcher watcher(GetCurrentThreadId());
-    outcome.result = CallStdcall1(export_, block, &outcome.stackDelta);
+    outcome.result = CallStdcall1(function, block, &outcome.stackDelta);
     for (ReadBox& read : watcher.Finish()) {
         SeenBox box;
         box.caption = std::move(read.caption);

@@ -41,9 +41,20 @@ public:
     // Calls IDEInstall with the given block address as it stands.
     CallOutcome CallWithBlock(const void* block) const;
 
+    // The same for IDEUninstall, exported beside it.
+    FARPROC UninstallExport() const { return uninstallExport_; }
+    CallOutcome CallUninstall(const char* requestText) const;
+    CallOutcome CallUninstall(const std::string& requestText) const {
+        return CallUninstall(requestText.c_str());
+    }
+    CallOutcome CallUninstallWithBlock(const void* block) const;
+
 private:
     KitPlatform::UniqueModule module_;
     FARPROC export_ = nullptr;
+    FARPROC uninstallExport_ = nullptr;
+
+    CallOutcome CallExport(FARPROC function, const void* block) const;
 };
 
 // While one lives, the recorder in the DLL's MessageBoxA import records each

@@ -28,23 +28,36 @@ std::string Lower(std::string text) {
     return text;
 }
 
-TEST(Export, IdeInstallIsTheOnlyExportUndecoratedAtOrdinalOne) {
+TEST(Export, ExactlyIdeInstallAtOrdinalOneAndIdeUninstallAtOrdinalTwoUndecorated) {
     KitSetupDll dll;
     const auto& dir = Headers(dll.Module())->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
     ASSERT_NE(dir.VirtualAddress, 0u);
     const auto* exports = At<IMAGE_EXPORT_DIRECTORY>(dll.Module(), dir.VirtualAddress);
-    ASSERT_EQ(exports->NumberOfNames, 1u);
-    ASSERT_EQ(exports->NumberOfFunctions, 1u);
-    const DWORD nameRva = At<DWORD>(dll.Module(), exports->AddressOfNames)[0];
-    EXPECT_STREQ(At<char>(dll.Module(), nameRva), "IDEInstall");
-    const WORD index = At<WORD>(dll.Module(), exports->AddressOfNameOrdinals)[0];
-    EXPECT_EQ(exports->Base + index, 1u);
+    ASSERT_EQ(exports->NumberOfNames, 2u);
+    ASSERT_EQ(exports->NumberOfFunctions, 2u);
+    // Names are sorted in the table: IDEInstall before IDEUninstall.
+    const char* expectedNames[] = {"IDEInstall", "IDEUninstall"};
+    const DWORD expectedOrdinals[] = {1, 2};
+    for (DWORD i = 0; i < 2; ++i) {
+        const DWORD nameRva = At<DWORD>(dll.Module(), exports->AddressOfNames)[i];
+        EXPECT_STREQ(At<char>(dll.Module(), nameRva), expectedNames[i]);
+        const WORD index = At<WORD>(dll.Module(), exports->AddressOfNameOrdinals)[i];
+        EXPECT_EQ(exports->Base + index, expectedOrdinals[i]);
+    }
 
     const FARPROC byOrdinal = GetProcAddress(dll.Module(), MAKEINTRESOURCEA(1));
     ASSERT_NE(byOrdinal, nullptr);
     EXPECT_EQ(byOrdinal, dll.Export());
     EXPECT_EQ(GetProcAddress(dll.Module(), "IDEInstall@4"), nullptr);
     EXPECT_EQ(GetProcAddress(dll.Module(), "_IDEInstall@4"), nullptr);
+
+    const FARPROC uninstallByOrdinal = GetProcAddress(dll.Module(), MAKEINTRESOURCEA(2));
+    ASSERT_NE(uninstallByOrdinal, nullptr);
+    EXPECT_EQ(uninstallByOrdinal, dll.UninstallExport());
+    EXPECT_NE(uninstallByOrdinal, byOrdinal);
+    EXPECT_EQ(GetProcAddress(dll.Module(), MAKEINTRESOURCEA(3)), nullptr);
+    EXPECT_EQ(GetProcAddress(dll.Module(), "IDEUninstall@4"), nullptr);
+    EXPECT_EQ(GetProcAddress(dll.Module(), "_IDEUninstall@4"), nullptr);
 }
 
 TEST(Export, ImportsOnlySystemLibraries) {
@@ -104,6 +117,9 @@ TEST(Export, CalleePopsItsArgumentAndReturnsZero) {
     const auto outcome = dll.Call("D7");
     EXPECT_EQ(outcome.result, 0);
     EXPECT_EQ(outcome.stackDelta, 0);
+    const auto uninstalled = dll.CallUninstall("D7");
+    EXPECT_EQ(uninstalled.result, 0);
+    EXPECT_EQ(uninstalled.stackDelta, 0);
 }
 
 }  // namespace

@@ -301,4 +301,38 @@ TEST_F(Host, TheShippedDllsBoxIsReadAndClosedAfterTheHelpMerge) {
               ":Link Other.hlp\r\n:Link OC3Help.hlp\r\n\r\n");
 }
 
+// ---- --uninstall ------------------------------------------------------------
+
+TEST_F(Host, UninstallCallsIdeUninstallAtOrdinalTwoAndTakesTheMergedLinesOutAgain) {
+    if (!UseTheRealRegistry()) return;
+    const std::string delphi7 = "SOFTWARE\\Borland\\Delphi\\7.0";
+    SetString(HKEY_LOCAL_MACHINE, kProductKey, "InstallDir", PathIn("Suite\\"));
+    SetString(HKEY_LOCAL_MACHINE, delphi7, "RootDir", PathIn("Delphi7"));
+    MakeDirectories(PathIn("Delphi7\\Help"));
+    for (const char* name : {"D7.cnt", "D7.ohc", "D7.ohi", "D7.ohl"}) {
+        WriteBytes(PathIn(std::string("Delphi7\\Help\\") + name), ":Link Other.hlp\r\n");
+    }
+    ASSERT_EQ(RunKitsetup("--acknowledge D7").exitCode, 0u);
+
+    const HostRun run = RunKitsetup("--acknowledge --uninstall D7");
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_TRUE(Contains(run.out, BinDirectory() + "KitSetup.dll, IDEUninstall at ordinal 2"))
+        << run.out;
+    EXPECT_TRUE(Contains(run.out, "request \"D7\": IDEUninstall returned 0\n  no box\n")) << run.out;
+    EXPECT_EQ(ReadBytes(PathIn("Delphi7\\Help\\D7.ohl")).value_or(""), ":Link Other.hlp\r\n");
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, delphi7 + "\\Library", "Search Path"), "");
+}
+
+TEST_F(Host, UninstallRefusesADllWithoutIdeUninstallAtOrdinalTwo) {
+    HostRun run = RunKitsetup("--uninstall --dll " + TestDll("HostProbe.dll") + " D7");
+    EXPECT_EQ(run.exitCode, 7u);
+    EXPECT_TRUE(Contains(run.err, "HostProbe.dll has no export named IDEUninstall")) << run.err;
+    EXPECT_FALSE(Contains(run.out, "request")) << run.out;
+
+    run = RunKitsetup("--uninstall --dll " + TestDll("HostSwappedOrdinal.dll") + " D7");
+    EXPECT_EQ(run.exitCode, 8u);
+    EXPECT_TRUE(Contains(run.err, "ordinal 2 is another function")) << run.err;
+    EXPECT_FALSE(Contains(run.out, "request")) << run.out;
+}
+
 }  // namespace

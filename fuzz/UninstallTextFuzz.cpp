@@ -1,0 +1,125 @@
+// The rules by which IDEUninstall takes the suite out of a store. The input's
+// first byte picks the store, the rest is its text. Properties: what is taken
+// out is the suite's and nothing else (entries and lines that stay keep their
+// order and bytes), nothing of the suite is left behind, and a second pass
+// over the result finds nothing to take out, so a second uninstall writes
+// nothing.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fuzz/FuzzSupport.h"
+#include "platform/text/AsciiText.h"
+#include "setup/text/UninstallText.h"
+
+namespace {
+
+using namespace ComponentSetup;
+
+constexpr int kVersion = 6;
+const std::string kLibraryDir = "C:\\Suite\\Lib6";
+
+constexpr std::string_view kSuiteLines[] = {":Index Ostrel Components 3.0=OC3Help.hlp",
+                                            ":Link OC3Help.hlp"};
+
+// The entries of a ";" list with their leading blanks dropped.
+std::vector<std::string> Entries(std::string_view list) {
+    std::vector<std::string> entries;
+    std::size_t at = 0;
+    while (at < list.size()) {
+        std::size_t end = list.find(';', at);
+        if (end == std::string_view::npos) end = list.size();
+        std::string_view entry = list.substr(at, end - at);
+        while (!entry.empty() && entry.front() == ' ') entry.remove_prefix(1);
+        entries.emplace_back(entry);
+        at = end + 1;
+    }
+    return entries;
+}
+
+bool IsLibraryDir(const std::string& entry) {
+    return KitText::EqualsIgnoringAsciiCase(entry, kLibraryDir) ||
+           KitText::EqualsIgnoringAsciiCase(entry, kLibraryDir + "\\");
+}
+
+void CheckSearchPath(std::string_view text) {
+    const std::optional<std::string> edited = SearchPathWithoutLibraryDir(text, kLibraryDir);
+    std::vector<std::string> expected;
+    bool any = false;
+    for (const std::string& entry : Entries(text)) {
+        if (!entry.empty() && IsLibraryDir(entry)) {
+            any = true;
+        } else {
+            expected.push_back(entry);
+        }
+    }
+    FUZZ_CHECK(edited.has_value() == any);
+    if (!edited) return;
+    FUZZ_CHECK(Entries(*edited) == expected);
+    FUZZ_CHECK(!SearchPathWithoutLibraryDir(*edited, kLibraryDir));
+}
+
+void CheckHelp(std::string_view text) {
+    const std::optional<std::string> edited = HelpTextWithoutSuiteLines(text, kSuiteLines);
+    const std::vector<std::string> lines = SplitTextLines(text);
+    if (!edited) {
+        for (const std::string& line : lines) {
+            for (std::string_view suite : kSuiteLines) {
+                FUZZ_CHECK(!KitText::EqualsIgnoringAsciiCase(line, suite));
+            }
+        }
+        return;
+    }
+    const std::vector<std::string> kept = SplitTextLines(*edited);
+    FUZZ_CHECK(kept.size() < lines.size());
+    // The kept lines are the input's lines in order, less suite lines and at
+    // most one empty line at the end.
+    std::size_t next = 0;
+    for (const std::string& line : kept) {
+        while (next < lines.size() && lines[next] != line) ++next;
+        FUZZ_CHECK(next < lines.size());
+        ++next;
+    }
+    FUZZ_CHECK(!HelpTextWithoutSuiteLines(*edited, kSuiteLines));
+}
+
+// Control bytes other than the line ends: the makefile macro's writer breaks a
+// line after a name and the reader trims the bytes of code 32 or below at a
+// line's end, so a name that ends with such bytes would read back without
+// them (the same for IDEInstall's rewrite). Names in real projects have none.
+bool HasControlBytes(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 32 && c != '\r' && c != '\n') return true;
+    }
+    return false;
+}
+
+void CheckProject(std::string_view text) {
+    const std::optional<std::string> edited = ProjectWithoutSuitePackages(text, kVersion);
+    if (!edited) return;
+    if (!HasControlBytes(text)) FUZZ_CHECK(!ProjectWithoutSuitePackages(*edited, kVersion));
+}
+
+void CheckKnownPackage(std::string_view text) {
+    const bool suite = IsSuiteDesignPackageValue(text, kVersion);
+    const std::size_t separator = text.find_last_of("\\/");
+    const std::string_view file =
+        separator == std::string_view::npos ? text : text.substr(separator + 1);
+    FUZZ_CHECK(suite == IsSuiteDesignPackageValue(file, kVersion));
+    if (suite) FUZZ_CHECK(file.size() >= 19 && file.size() <= 26);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const KitFuzz::SteeredInput input = KitFuzz::Steer(data, size);
+    switch (input.control % 4) {
+        case 0: CheckSearchPath(input.text); break;
+        case 1: CheckHelp(input.text); break;
+        case 2: CheckProject(input.text); break;
+        default: CheckKnownPackage(input.text); break;
+    }
+    return 0;
+}

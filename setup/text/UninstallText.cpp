@@ -1,0 +1,185 @@
+#include "setup/text/UninstallText.h"
+
+#include <memory>
+#include <utility>
+
+#include "platform/text/AsciiText.h"
+#include "platform/text/LineSplitter.h"
+#include "setup/text/DefaultPackagesText.h"
+#include "setup/text/PackageMacro.h"
+#include "setup/text/PackageNames.h"
+#include "setup/text/XmlPackages.h"
+
+namespace ComponentSetup {
+
+namespace {
+
+constexpr bool kBothFlags[] = {false, true};
+
+std::string_view LastPathComponent(std::string_view path) noexcept {
+    const std::size_t separator = path.find_last_of("\\/");
+    return separator == std::string_view::npos ? path : path.substr(separator + 1);
+}
+
+// An entry of the Packages option as DefaultPackageEntry writes it, without
+// its ";".
+std::string DefaultPackageName(const char* base, int majorVersion) {
+    std::string entry = DefaultPackageEntry(base, majorVersion);
+    entry.pop_back();
+    return entry;
+}
+
+bool IsSuiteDefaultPackage(std::string_view entry, int majorVersion) {
+    for (const bool trial : kBothFlags) {
+        for (const char* base : {StandardRuntimePackage(trial), DataAwareRuntimePackage(trial)}) {
+            if (KitText::EqualsIgnoringAsciiCase(entry, DefaultPackageName(base, majorVersion))) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Takes the suite's names out of a package list and tells whether any went.
+class SuitePackageRemover {
+public:
+    explicit SuitePackageRemover(int majorVersion) : majorVersion_(majorVersion) {}
+
+    void operator()(std::vector<std::string>& names) {
+        std::vector<std::string> kept;
+        kept.reserve(names.size());
+        for (std::string& name : names) {
+            if (IsSuiteProjectPackage(name, majorVersion_)) {
+                *removed_ = true;
+            } else {
+                kept.push_back(std::move(name));
+            }
+        }
+        names = std::move(kept);
+    }
+
+    bool Removed() const noexcept { return *removed_; }
+
+private:
+    int majorVersion_;
+    // Shared with the copies that std::function makes of this editor.
+    std::shared_ptr<bool> removed_ = std::make_shared<bool>(false);
+};
+
+std::optional<std::string> MakefileWithoutSuitePackages(std::string_view bytes,
+                                                        int majorVersion) {
+    const std::vector<std::string> lines = SplitTextLines(bytes);
+    std::size_t next = 0;
+    std::string written;
+    written.reserve(bytes.size());
+    const SuitePackageRemover remover(majorVersion);
+    RewritePackageMacro({[&] { return next >= lines.size(); },
+                         [&]() -> std::string {
+                             return next < lines.size() ? lines[next++] : std::string();
+                         },
+                         [&](std::string_view line) {
+                             written.append(line.data(), line.size());
+                             written += "\r\n";
+                         }},
+                        remover);
+    if (!remover.Removed()) return std::nullopt;
+    return written;
+}
+
+}  // namespace
+
+bool IsSuiteDesignPackageValue(std::string_view valueName, int majorVersion) {
+    const std::string_view file = LastPathComponent(valueName);
+    for (const bool trial : kBothFlags) {
+        for (const bool dataAware : kBothFlags) {
+            const std::string suiteFile =
+                PackageFileName(/*designTime=*/true, dataAware, majorVersion, trial);
+            if (KitText::EqualsIgnoringAsciiCase(file, suiteFile)) return true;
+        }
+    }
+    return false;
+}
+
+std::optional<std::string> SearchPathWithoutLibraryDir(std::string_view searchPath,
+                                                       std::string_view libraryDir) {
+    if (libraryDir.empty()) return std::nullopt;
+    const std::string withBackslash = std::string(libraryDir) + "\\";
+    return WithoutEntries(searchPath, [&](std::string_view entry) {
+        return KitText::EqualsIgnoringAsciiCase(entry, libraryDir) ||
+               KitText::EqualsIgnoringAsciiCase(entry, withBackslash);
+    });
+}
+
+std::optional<std::string> DefaultPackagesWithoutSuite(std::string_view packages,
+                                                       int majorVersion) {
+    return WithoutEntries(packages, [majorVersion](std::string_view entry) {
+        return IsSuiteDefaultPackage(entry, majorVersion);
+    });
+}
+
+bool IsSuiteProjectPackage(std::string_view name, int majorVersion) {
+    for (const bool trial : kBothFlags) {
+        for (const bool dataAware : kBothFlags) {
+            if (KitText::EqualsIgnoringAsciiCase(
+                    name, RuntimePackageName(dataAware, majorVersion, trial))) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+std::optional<std::string> ProjectWithoutSuitePackages(std::string_view bytes, int majorVersion) {
+    if (IsXmlProject(bytes)) {
+        const SuitePackageRemover remover(majorVersion);
+        std::optional<std::string> edited = RewriteXmlPackages(bytes, remover);
+        if (!edited || !remover.Removed()) return std::nullopt;
+        return edited;
+    }
+    return MakefileWithoutSuitePackages(bytes, majorVersion);
+}
+
+bool AddsSuiteLines(HelpLineList addLines) noexcept {
+    for (std::string_view line : addLines) {
+        if (!line.empty()) return true;
+    }
+    return false;
+}
+
+std::optional<std::string> HelpTextWithoutSuiteLines(std::string_view bytes,
+                                                     HelpLineList suiteLines) {
+    const std::vector<std::string> lines = SplitTextLines(bytes);
+    std::vector<bool> goes(lines.size(), false);
+    std::size_t lastSuiteLine = lines.size();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        // HelpLineStays compares whole lines, ASCII letters folded.
+        if (!HelpLineStays(lines[i], suiteLines, {})) {
+            goes[i] = true;
+            lastSuiteLine = i;
+        }
+    }
+    if (lastSuiteLine == lines.size()) return std::nullopt;
+    if (lastSuiteLine + 2 == lines.size() && lines.back().empty()) goes.back() = true;
+
+    std::string kept;
+    kept.reserve(bytes.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (goes[i]) continue;
+        kept += lines[i];
+        kept += "\r\n";
+    }
+    return kept;
+}
+
+std::vector<std::string> SplitTextLines(std::string_view bytes) {
+    std::vector<std::string> lines;
+    KitText::LineSplitter splitter;
+    while (!splitter.AtEnd(bytes)) {
+        bytes.remove_prefix(splitter.Feed(bytes));
+        if (!splitter.LineReady()) splitter.EndInput();
+        lines.push_back(splitter.TakeLine());
+    }
+    return lines;
+}
+
+}  // namespace ComponentSetup
