@@ -211,7 +211,14 @@ var
   Block: TSetupParamBlock;
 begin
   Block.RequestText := Request;
-  IDEUninstall(Block);
+  { IDEUninstall returns 0 and shows no box. An uninstaller that cannot call
+    it (a damaged KitSetup.dll) still removes the suite, and says so in its
+    log (/LOG). }
+  try
+    IDEUninstall(Block);
+  except
+    Log('KitSetup.dll could not be called for ' + Request + ': ' + GetExceptionMessage);
+  end;
 end;
 
 { After the files and the registry: KitSetup reads "InstallDir" and finds the

@@ -34,7 +34,7 @@ INSTALLER_NAME = "OstrelComponents-3.0.3-InnoSetup.exe"
 WIZARD_CAPTION = "Setup - Ostrel Components"
 # The directory page is skipped when the suite is installed already; then
 # the page with the edition and the IDEs, the ready page and the last page.
-WIZARD_PRESSES = ["&Next >", "&Install", "&Finish"]
+WIZARD_PRESSES = ["&Next", "&Install", "&Finish"]
 SILENT = ["/VERYSILENT", "/SUPPRESSMSGBOXES"]
 
 

@@ -258,7 +258,7 @@ def run_with_boxcloser(prefix, bin_dir, work, index, program, arguments, wizard_
             with open(stop_path, "wb"):
                 pass
             closer_status = closer.wait(timeout=30)
-            if finished and not wine_prefix.wait(prefix, 60):
+            if status == 0 and finished and not wine_prefix.wait(prefix, 60):
                 status = "programs still running 60 s after it finished"
         finally:
             if closer.poll() is None:

@@ -28,6 +28,10 @@ namespace {
 
 constexpr char kBoxCaption[] = "Ostrel Components Help Registration";
 constexpr DWORD kPollMs = 10;
+// A page is pressed on only when it and its default button's text have stood
+// still this long: a form wizard shows the next page before it renames the
+// button (Next becomes Install).
+constexpr DWORD kSettleMs = 300;
 constexpr DWORD kBoxCloseMs = 5000;
 constexpr DWORD kGiveUpMs = 100000;
 
@@ -141,9 +145,12 @@ bool IsVisiblePage(HWND window) {
     return HasClass(window, kFormPageClass) && ::IsWindowVisible(window);
 }
 
+// Cancel takes the default style while a form wizard works (it has the
+// focus then): it is never pressed.
 bool IsVisibleDefaultButton(HWND window) {
     const LONG style = ::GetWindowLongA(window, GWL_STYLE);
-    return (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON && ::IsWindowVisible(window);
+    return (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON && ::IsWindowVisible(window) &&
+           WindowText(window) != "Cancel";
 }
 
 // A dialog wizard shows each page as a child dialog of its own, made anew for
@@ -162,7 +169,10 @@ HWND DefaultButton(HWND wizard) {
 // Presses the wizard's default button when it can be pressed; true if it did.
 bool PressDefaultButton(HWND wizard) {
     HWND button = DefaultButton(wizard);
-    if (!button || !::IsWindowVisible(button) || !::IsWindowEnabled(button)) return false;
+    if (!button || !::IsWindowVisible(button) || !::IsWindowEnabled(button) ||
+        WindowText(button).empty()) {
+        return false;
+    }
     PrintLine("pressed", WindowText(button));
     ::PostMessageA(::GetParent(button), WM_COMMAND,
                    MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
@@ -197,6 +207,9 @@ int main(int argc, char** argv) {
     // One press per page: a second one before the page has changed would
     // skip the next page.
     HWND pressedPage = nullptr;
+    HWND seenPage = nullptr;
+    std::string seenButton;
+    DWORD seenSince = start;
     for (;;) {
         // Read before looking, so that a box shown just before the stop
         // request is still acknowledged.
@@ -207,7 +220,16 @@ int main(int argc, char** argv) {
         }
         if (found.boxes.empty() && found.wizard) {
             HWND page = CurrentPage(found.wizard);
-            if (page && page != pressedPage && PressDefaultButton(found.wizard)) pressedPage = page;
+            HWND button = DefaultButton(found.wizard);
+            const std::string buttonText = button ? WindowText(button) : std::string();
+            if (page != seenPage || buttonText != seenButton) {
+                seenPage = page;
+                seenButton = buttonText;
+                seenSince = ::GetTickCount();
+            } else if (page && page != pressedPage && ::GetTickCount() - seenSince >= kSettleMs &&
+                       PressDefaultButton(found.wizard)) {
+                pressedPage = page;
+            }
         }
         if (stopping) return 0;
         if (::GetTickCount() - start > kGiveUpMs) {
