@@ -11,7 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   nsis
   python3
-  xvfb
+  xvfb fonts-wine
 )
 
 as_root() {

@@ -6,7 +6,8 @@ page that offers the edition and the IDEs, and KitSetup's information box.
 
 Runs the example installer (compiled with the pinned Inno Setup compiler,
 tools/inno-compiler.sh) on the sample machine in a prefix of its own that
-uses Wine's X11 driver on an Xvfb display (tools/bootstrap.sh installs Xvfb).
+uses Wine's X11 driver on an Xvfb display (tools/bootstrap.sh installs Xvfb
+and Wine's own fonts, which draw the caption buttons).
 There is no window manager, so the prefix has Wine draw the caption bars
 itself ("Managed"="N"). Xvfb keeps its screen in a file (-fbdir, XWD format);
 each picture is cut from it to the window's bounds and written as PNG.
@@ -40,6 +41,7 @@ SILENT = ["/VERYSILENT", "/SUPPRESSMSGBOXES"]
 STOP_FILE = r"C:\windows\temp\boxcloser.stop"
 SCREEN = (1024, 768)
 DISPLAY = ":77"
+MARLETT = "/usr/share/wine/fonts/marlett.ttf"
 
 
 # --- Xvfb's screen file and PNG ------------------------------------------------
@@ -127,6 +129,11 @@ def lay_x11_prefix(prefix):
                     '[Software\\\\Wine\\\\X11 Driver]\n"Managed"="N"\n\n')
     subprocess.run([sys.executable, os.path.join(TOOLS, "sample_machine.py"), prefix],
                    check=True, stdout=subprocess.DEVNULL)
+    # The caption buttons are glyphs of Wine's Marlett font (Debian's
+    # fonts-wine), which this Wine does not find on its own.
+    fonts = wine_prefix.unix_path(prefix, r"C:\windows\Fonts")
+    os.makedirs(fonts, exist_ok=True)
+    shutil.copy(MARLETT, fonts)
 
 
 def compile_installer(prefix, dll, work):
@@ -152,8 +159,9 @@ def main(argv):
         if not os.path.isfile(needed):
             raise SystemExit("screenshots: %s is missing (cmake --build --preset windows-tests)"
                              % needed)
-    if not shutil.which("Xvfb"):
-        raise SystemExit("screenshots: Xvfb is missing (tools/bootstrap.sh installs it)")
+    if not shutil.which("Xvfb") or not os.path.isfile(MARLETT):
+        raise SystemExit("screenshots: Xvfb or Wine's fonts are missing (tools/bootstrap.sh "
+                         "installs them)")
     os.makedirs(out, exist_ok=True)
     prefix = os.path.join(work, "wineprefix")
     shutil.rmtree(prefix, ignore_errors=True)
@@ -162,7 +170,7 @@ def main(argv):
     os.makedirs(fbdir, exist_ok=True)
 
     xvfb = subprocess.Popen(["Xvfb", DISPLAY, "-screen", "0", "%dx%dx24" % SCREEN, "-br",
-                             "-nolisten", "tcp", "-fbdir", fbdir],
+                             "-nocursor", "-nolisten", "tcp", "-fbdir", fbdir],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.environ["DISPLAY"] = DISPLAY
     screen_file = os.path.join(fbdir, "Xvfb_screen0")
