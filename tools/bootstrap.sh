@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   nsis
   python3
+  xvfb fonts-wine
 )
 
 as_root() {
@@ -23,6 +24,12 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+
+# npm installs the pinned Inno Setup compiler (tools/inno-compiler.sh). Any
+# node and npm on the PATH will do; Debian's when there are none.
+if ! command -v npm >/dev/null 2>&1; then
+  missing+=(nodejs npm)
+fi
 
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0

@@ -23,14 +23,11 @@ import hashlib
 import json
 import os
 import re
-import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import wine_prefix  # noqa: E402
 import wine_registry  # noqa: E402
-
-TOOLS = os.path.dirname(os.path.abspath(__file__))
-WINE_PREFIX_TOOL = os.path.join(TOOLS, "wine-prefix.sh")
 
 HKCU, HKLM = "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"
 MACHINE_ROOTS = [r"Software\Ostrel", r"Software\Borland"]
@@ -55,33 +52,13 @@ def encode_hive(hive):
             for folded, key in hive.items()}
 
 
-def windows_to_unix(prefix, windows_path):
-    match = re.match(r"^([A-Za-z]):\\?(.*)$", windows_path)
-    if not match:
-        return None
-    drive = os.path.join(prefix, "dosdevices", match.group(1).lower() + ":")
-    if not os.path.isdir(drive):
-        return None
-    parts = [p for p in match.group(2).split("\\") if p]
-    path = os.path.realpath(drive)
-    for part in parts:
-        # Windows ignores letter case; the Unix directory does not.
-        candidate = os.path.join(path, part)
-        if not os.path.exists(candidate) and os.path.isdir(path):
-            matches = [n for n in os.listdir(path) if n.lower() == part.lower()]
-            if matches:
-                candidate = os.path.join(path, matches[0])
-        path = candidate
-    return path
-
-
 def looks_like_text(data):
     return b"\0" not in data and len(data) <= TEXT_LIMIT
 
 
 def snapshot_tree(prefix, root):
     files = {}
-    top = windows_to_unix(prefix, root)
+    top = wine_prefix.unix_path(prefix, root)
     if not top or not os.path.isdir(top):
         return files
     for directory, _dirs, names in os.walk(top):
@@ -101,8 +78,7 @@ def snapshot_tree(prefix, root):
 
 def take_snapshot(prefix):
     # Wine writes its registry files when the wineserver stops.
-    subprocess.run([WINE_PREFIX_TOOL, "stop", prefix], check=False,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wine_prefix.stop(prefix)
     user = wine_registry.load(os.path.join(prefix, "user.reg"))
     machine = wine_registry.load(os.path.join(prefix, "system.reg"), MACHINE_ROOTS)
     roots = []

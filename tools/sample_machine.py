@@ -26,10 +26,8 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import wine_prefix  # noqa: E402
 import wine_registry  # noqa: E402
-
-TOOLS = os.path.dirname(os.path.abspath(__file__))
-WINE_PREFIX_TOOL = os.path.join(TOOLS, "wine-prefix.sh")
 
 SUITE_KEY = r"SOFTWARE\Ostrel\Ostrel Components\3.0"
 SUITE_DIR = "C:\\Program Files\\Ostrel\\Components 3.0\\"
@@ -385,12 +383,6 @@ def suite_files():
 
 # --- Laying it -----------------------------------------------------------------
 
-def unix_path(prefix, windows_path):
-    drive, rest = windows_path.split(":", 1)
-    assert drive.upper() == "C", windows_path
-    return os.path.join(prefix, "drive_c", *[p for p in rest.split("\\") if p])
-
-
 def reg_quote(text):
     return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
@@ -412,17 +404,14 @@ def reg_file(machine, user):
     return crlf(lines)
 
 
-def run_tool(*args):
-    subprocess.run([WINE_PREFIX_TOOL, *args], check=True, stdout=subprocess.DEVNULL)
-
-
 def write_registry(prefix, machine, user):
     reg_path = os.path.join(prefix, "drive_c", "windows", "temp", "kitsetup-sample.reg")
     os.makedirs(os.path.dirname(reg_path), exist_ok=True)
     with open(reg_path, "wb") as f:
         f.write(reg_file(machine, user))
     try:
-        run_tool("run", prefix, "regedit", "/s", r"C:\windows\temp\kitsetup-sample.reg")
+        wine_prefix.run(prefix, "regedit", "/s", r"C:\windows\temp\kitsetup-sample.reg", check=True,
+                        stdout=subprocess.DEVNULL)
     finally:
         os.remove(reg_path)
 
@@ -452,7 +441,7 @@ def check_hive(hive, expected, name, owned_roots):
 
 
 def verify_registry(prefix, machine, user):
-    run_tool("stop", prefix)
+    wine_prefix.stop(prefix)
     system = wine_registry.load(os.path.join(prefix, "system.reg"),
                                 [r"Software\Ostrel", r"Software\Borland"])
     users = wine_registry.load(os.path.join(prefix, "user.reg"), [r"Software\Borland"])
@@ -466,19 +455,19 @@ def verify_registry(prefix, machine, user):
 def write_files(prefix):
     laid = []
     for kind, version, root, _edition in IDES:
-        directory = unix_path(prefix, root)
+        directory = wine_prefix.unix_path(prefix, root)
         shutil.rmtree(directory, ignore_errors=True)
         for relative, content in ide_files(kind, version).items():
             laid.append(write_file(prefix, root + "\\" + relative, content))
     suite_root = SUITE_DIR.rstrip("\\")
-    shutil.rmtree(unix_path(prefix, suite_root), ignore_errors=True)
+    shutil.rmtree(wine_prefix.unix_path(prefix, suite_root), ignore_errors=True)
     for relative, content in suite_files().items():
         laid.append(write_file(prefix, suite_root + "\\" + relative, content))
     return laid
 
 
 def write_file(prefix, windows_path, content):
-    path = unix_path(prefix, windows_path)
+    path = wine_prefix.unix_path(prefix, windows_path)
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "wb") as f:
         f.write(content)
@@ -490,7 +479,7 @@ def main(argv):
         print("usage: %s PREFIX" % os.path.basename(argv[0]), file=sys.stderr)
         return 2
     prefix = os.path.abspath(argv[1])
-    run_tool("create", prefix)
+    wine_prefix.create(prefix)
     machine, user = machine_values(), user_values()
     write_registry(prefix, machine, user)
     problems = verify_registry(prefix, machine, user)

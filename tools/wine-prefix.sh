@@ -2,6 +2,7 @@
 # A 32-bit, headless Wine prefix owned by one build tree.
 #   wine-prefix.sh create PREFIX         lay the prefix and start it once
 #   wine-prefix.sh run PREFIX PROGRAM..  run a Windows program in it
+#   wine-prefix.sh wait PREFIX           wait until its programs and wineserver end
 #   wine-prefix.sh stop PREFIX           stop its wineserver and wait for it
 set -eu
 
@@ -47,12 +48,17 @@ run)
   rm -f "$errors"
   exit $status
   ;;
+wait)
+  # Returns when the last program has ended and the wineserver with it (a few
+  # seconds later); at once when none runs.
+  wineserver -w 2>/dev/null || true
+  ;;
 stop)
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
   ;;
 *)
-  echo "usage: $0 create|run|stop PREFIX [PROGRAM ARGS...]" >&2
+  echo "usage: $0 create|run|wait|stop PREFIX [PROGRAM ARGS...]" >&2
   exit 2
   ;;
 esac
