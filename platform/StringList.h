@@ -14,7 +14,7 @@ public:
     using std::out_of_range::out_of_range;
 };
 
-class TStringList {
+class StringList {
 public:
     static constexpr int NotFound = -1;
 

@@ -2,12 +2,13 @@
 
 #include <optional>
 
+#include "platform/FileOperations.h"
 #include "platform/IniFile.h"
 #include "setup/text/DefaultPackagesText.h"
 
 namespace ComponentSetup {
 
-using KitPlatform::TIniFile;
+using KitPlatform::IniFile;
 
 namespace {
 
@@ -16,22 +17,27 @@ constexpr const char* kPackagesIdent = "Packages";
 
 // Read whole: a list beyond the profile functions' 2047 characters must never
 // be written back cut short.
-std::string ReadPackages(const TIniFile& options) {
-    return options.ReadIniStringWhole(kDirectoriesSection, kPackagesIdent, "");
+std::string ReadPackages(const IniFile& options) {
+    return options.ReadIniString(kDirectoriesSection, kPackagesIdent, "");
 }
 
-void WritePackagesIfChanged(const std::optional<std::string>& packages, TIniFile& options) {
+void WritePackagesIfChanged(const std::optional<std::string>& packages, IniFile& options) {
     if (packages) options.WriteIniString(kDirectoriesSection, kPackagesIdent, *packages);
 }
 
 }  // namespace
 
-void RemoveDefaultPackage(const std::string& entry, TIniFile& options) {
-    WritePackagesIfChanged(WithoutDefaultPackage(ReadPackages(options), entry), options);
-}
+void EditDefaultProjectOptions(const std::string& rootDir, const RegistrationPlan& plan) {
+    const std::string path = rootDir + "\\Bin\\DefProj.dof";
+    if (!KitPlatform::IsExistingFile(path)) return;
 
-void AddDefaultPackage(const std::string& entry, TIniFile& options) {
-    WritePackagesIfChanged(WithDefaultPackage(ReadPackages(options), entry), options);
+    IniFile options(path);
+    for (const std::string& entry : plan.RuntimeNamesToRemove) {
+        WritePackagesIfChanged(WithoutDefaultPackage(ReadPackages(options), entry), options);
+    }
+    for (const std::string& entry : plan.RuntimeNamesToAdd) {
+        WritePackagesIfChanged(WithDefaultPackage(ReadPackages(options), entry), options);
+    }
 }
 
 }  // namespace ComponentSetup

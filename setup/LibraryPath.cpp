@@ -1,51 +1,24 @@
 #include "setup/LibraryPath.h"
 
-#include <windows.h>
-
 #include <utility>
 #include <vector>
 
-#include "platform/Registry.h"
-#include "setup/ComponentSetup.h"
+#include "platform/RegistryProfile.h"
+#include "setup/Discovery.h"
+#include "setup/text/RegistrationTables.h"
 #include "setup/text/SearchPathText.h"
 
 namespace ComponentSetup {
 
-using KitPlatform::TRegIniFile;
-using KitPlatform::TRegistry;
-
 namespace {
 
-constexpr const char* kEarlierSuiteKeyPrefix = "\\SOFTWARE\\Ostrel\\Ostrel Components\\";
 constexpr const char* kLibrarySection = "Library";
 constexpr const char* kSearchPathValue = "Search Path";
-constexpr const char* kPaletteSection = "Palette";
-
-// Each page has its own value and the same name followed by ".Hidden".
-constexpr const char* kOldPaletteValues[] = {
-    "Ostrel", "OsData", "Ostrel List Pack",
-    "Ostrel.Hidden", "OsData.Hidden", "Ostrel List Pack.Hidden",
-    "Ostrel List", "Ostrel Data", "Ostrel Misc",
-    "Ostrel List.Hidden", "Ostrel Data.Hidden", "Ostrel Misc.Hidden",
-    "Ostrel Panels", "Ostrel Edits", "Ostrel Lists", "Ostrel Buttons", "Ostrel Display",
-    "Ostrel Shell", "Ostrel Widgets",
-    "Ostrel Panels.Hidden", "Ostrel Edits.Hidden", "Ostrel Lists.Hidden",
-    "Ostrel Buttons.Hidden", "Ostrel Display.Hidden", "Ostrel Shell.Hidden",
-    "Ostrel Widgets.Hidden",
-};
-static_assert(sizeof kOldPaletteValues / sizeof kOldPaletteValues[0] == 26,
-              "thirteen pages, each with its .Hidden value");
-
-std::string ReadEarlierInstallDir(const std::string& suiteVersion) {
-    TRegistry registry;
-    registry.SelectRootKey(HKEY_LOCAL_MACHINE);
-    if (!registry.OpenKeyPath(kEarlierSuiteKeyPrefix + suiteVersion, false)) return {};
-    return registry.ReadStringValue("InstallDir");
-}
 
 }  // namespace
 
-std::string OldLibraryDir(const std::string& suiteVersion, IdeKind kind, int majorVersion) noexcept {
+std::string EarlierLibraryDir(const std::string& suiteVersion, IdeKind kind,
+                              int majorVersion) noexcept {
     try {
         return EarlierLibraryDirEntry(ReadEarlierInstallDir(suiteVersion), kind, majorVersion);
     } catch (...) {
@@ -53,21 +26,17 @@ std::string OldLibraryDir(const std::string& suiteVersion, IdeKind kind, int maj
     }
 }
 
-void UpdateSearchPath(IdeKind kind, int majorVersion, TRegIniFile& ideKey) {
+void UpdateSearchPath(const IdeTarget& target, const KitPlatform::RegistryProfile& ideKey) {
     std::string searchPath = ideKey.ReadSectionString(kLibrarySection, kSearchPathValue, "");
     std::vector<std::string> earlierEntries;
-    for (const char* version : kEarlierSuiteVersions) {
-        earlierEntries.push_back(OldLibraryDir(version, kind, majorVersion));
+    for (std::string_view version : kEarlierSuiteVersions) {
+        earlierEntries.push_back(
+            EarlierLibraryDir(std::string(version), target.Kind, target.MajorVersion));
     }
-    searchPath = EditSearchPath(std::move(searchPath), earlierEntries,
-                                LibraryDirEntry(ProductInstallDir(), kind, majorVersion));
+    searchPath =
+        EditSearchPath(std::move(searchPath), earlierEntries,
+                       LibraryDirEntry(target.SuiteDir, target.Kind, target.MajorVersion));
     ideKey.WriteSectionString(kLibrarySection, kSearchPathValue, searchPath);
-}
-
-void DeleteOldPalettePages(TRegIniFile& ideKey) {
-    for (const char* value : kOldPaletteValues) {
-        ideKey.DeleteSectionValue(kPaletteSection, value);
-    }
 }
 
 }  // namespace ComponentSetup

@@ -1,33 +1,25 @@
-// The parts of an IDE registration that Delphi and C++Builder share: the
-// library "Search Path" and the palette pages that earlier suite versions left.
-// Both work on the registration's open accessor of the IDE's per-user key.
+// The IDE's library "Search Path": the entries earlier suite versions put
+// there go, the current suite's library directory comes in. Works on the
+// registration's open profile of the IDE's per-user key.
 #pragma once
 
 #include <string>
 
-#include "setup/text/InstallRequest.h"
+#include "setup/text/IdeTarget.h"
 
 namespace KitPlatform {
-class TRegIniFile;
+class RegistryProfile;
 }  // namespace KitPlatform
 
 namespace ComponentSetup {
 
-// Earlier suite versions, in the order their entries are taken out.
-inline constexpr const char* kEarlierSuiteVersions[] = {"1.5", "1.6", "2.0", "2.1",
-                                                        "2.5", "2.51", "2.52"};
-
 // One earlier version's library directory entry for this IDE, upper-cased and
 // ending with ";"; empty when that version's key cannot be opened or holds no
 // "InstallDir". Never fails outward.
-std::string OldLibraryDir(const std::string& suiteVersion, IdeKind kind, int majorVersion) noexcept;
+std::string EarlierLibraryDir(const std::string& suiteVersion, IdeKind kind,
+                              int majorVersion) noexcept;
 
-// Rewrites "Search Path" in section "Library": earlier versions' entries out,
-// the current suite's library directory in. Raises what the registry raises.
-void UpdateSearchPath(IdeKind kind, int majorVersion, KitPlatform::TRegIniFile& ideKey);
-
-// Deletes the settings of the palette pages earlier suite versions created.
-// Raises what the registry raises.
-void DeleteOldPalettePages(KitPlatform::TRegIniFile& ideKey);
+// Rewrites "Search Path" in section "Library". Raises what the registry raises.
+void UpdateSearchPath(const IdeTarget& target, const KitPlatform::RegistryProfile& ideKey);
 
 }  // namespace ComponentSetup

@@ -2,13 +2,16 @@
 
 namespace ComponentSetup {
 
-std::string PackageFileName(bool designTime, bool dataAware, int majorVersion,
-                            bool trialEdition) {
+std::string PackageBaseName(PackageRole role, bool dataAware, bool trialEdition) {
     std::string name = trialEdition ? "Os30Trial" : "Os30";
     if (dataAware) name += "DB";
-    name += designTime ? "Ctls_Dsgn" : "Ctls";
-    name += std::to_string(majorVersion) + "0.bpl";
+    name += role == PackageRole::DesignTime ? "Ctls_Dsgn" : "Ctls";
     return name;
+}
+
+std::string DesignPackageFileName(bool dataAware, int majorVersion, bool trialEdition) {
+    return PackageBaseName(PackageRole::DesignTime, dataAware, trialEdition) +
+           std::to_string(majorVersion) + "0.bpl";
 }
 
 const char* PackageDescription(bool dataAware, bool trialEdition) noexcept {

@@ -1,8 +1,7 @@
-// The unit that integrates the suite into one IDE per call: the entry point
-// with its process-wide state, discovery, the registrations and the help merge.
+// The entry point of the unit that integrates the suite into one IDE per call
+// (discovery, the registration and the help merge). It keeps no state between
+// calls.
 #pragma once
-
-#include <string>
 
 namespace ComponentSetup {
 
@@ -17,9 +16,5 @@ static_assert(sizeof(void*) != 4 || sizeof(SetupParamBlock) == 44,
 
 // Runs one request and always returns 0; nothing escapes it.
 int IDEInstall(const void* paramBlock) noexcept;
-
-// The suite's "InstallDir" as stored (ending with a backslash), read afresh
-// by every call of IDEInstall.
-const std::string& ProductInstallDir() noexcept;
 
 }  // namespace ComponentSetup
