@@ -28,9 +28,4 @@ private:
 // still has to give a failure code.
 unsigned long LastFileErrorCode() noexcept;
 
-// A path the file functions would cut short or misread is refused before it
-// reaches them: one longer than 259 characters (code 206), or one with a NUL
-// that would end it early (code 123).
-void CheckFilePath(const std::string& path);
-
 }  // namespace KitPlatform

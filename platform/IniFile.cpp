@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/FileAttributes.h"
+#include "platform/DiskFile.h"
 
 namespace KitPlatform {
 

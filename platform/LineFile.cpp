@@ -6,8 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/FileAttributes.h"
-#include "platform/UniqueHandle.h"
+#include "platform/DiskFile.h"
 #include "platform/text/LineSplitter.h"
 
 namespace KitPlatform {
@@ -31,12 +30,6 @@ constexpr OpenMode kForReading{GENERIC_READ, OPEN_EXISTING, LineFile::State::Rea
 constexpr OpenMode kForWriting{GENERIC_WRITE, CREATE_ALWAYS, LineFile::State::Writing, false};
 constexpr OpenMode kForAppending{GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING,
                                  LineFile::State::Writing, true};
-
-// Windows refuses to open a read-only file for writing; so does this class,
-// also where the platform would let it through.
-void CheckWritable(const OpenMode& mode, const std::string& path) {
-    if ((mode.access & GENERIC_WRITE) && IsReadOnlyFile(path)) RaiseInOutError(ERROR_ACCESS_DENIED, path);
-}
 
 }  // namespace
 
@@ -69,14 +62,7 @@ struct LineFile::Impl {
 
 void LineFile::Impl::Open(const OpenMode& mode) {
     if (state != State::Closed) Close();
-    CheckFilePath(path);
-    CheckWritable(mode, path);
-    UniqueFileHandle opened(::CreateFileA(path.c_str(), mode.access, FILE_SHARE_READ, nullptr,
-                                          mode.disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!opened) RaiseInOutError(LastFileErrorCode(), path);
-    if (::GetFileType(opened.get()) == FILE_TYPE_UNKNOWN) {
-        RaiseInOutError(EInOutError::kFileNotOpenForOutput, path);
-    }
+    UniqueFileHandle opened = OpenDiskFile(path, mode.access, mode.disposition);
     if (mode.atEnd) {
         LARGE_INTEGER zero{};
         if (!::SetFilePointerEx(opened.get(), zero, nullptr, FILE_END)) {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "platform/UniqueHandle.h"
+#include "platform/DiskFile.h"
 
 namespace KitPlatform {
 
@@ -12,23 +12,10 @@ namespace {
 
 constexpr DWORD kChunkSize = 64 * 1024;
 
-UniqueFileHandle OpenFile(const std::string& path, DWORD access, DWORD disposition) {
-    CheckFilePath(path);
-    UniqueFileHandle file(::CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr,
-                                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) RaiseInOutError(LastFileErrorCode(), path);
-    if (::GetFileType(file.get()) != FILE_TYPE_DISK) {
-        RaiseInOutError(access == GENERIC_WRITE ? EInOutError::kFileNotOpenForOutput
-                                                : EInOutError::kFileNotOpenForInput,
-                        path);
-    }
-    return file;
-}
-
 }  // namespace
 
 std::string ReadWholeFile(const std::string& path) {
-    const UniqueFileHandle file = OpenFile(path, GENERIC_READ, OPEN_EXISTING);
+    const UniqueFileHandle file = OpenDiskFile(path, GENERIC_READ, OPEN_EXISTING);
     std::string bytes;
     std::string chunk(kChunkSize, '\0');
     for (;;) {
@@ -42,7 +29,7 @@ std::string ReadWholeFile(const std::string& path) {
 }
 
 std::string ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
-    const UniqueFileHandle file = OpenFile(path, GENERIC_READ, OPEN_EXISTING);
+    const UniqueFileHandle file = OpenDiskFile(path, GENERIC_READ, OPEN_EXISTING);
     std::string bytes(maxBytes, '\0');
     std::size_t filled = 0;
     while (filled < maxBytes) {
@@ -60,14 +47,7 @@ std::string ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
 }
 
 void WriteWholeFile(const std::string& path, std::string_view bytes) {
-    // Windows refuses to replace a read-only file; so does this, also where
-    // the platform would let it through.
-    CheckFilePath(path);
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        RaiseInOutError(ERROR_ACCESS_DENIED, path);
-    }
-    UniqueFileHandle file = OpenFile(path, GENERIC_WRITE, CREATE_ALWAYS);
+    UniqueFileHandle file = OpenDiskFile(path, GENERIC_WRITE, CREATE_ALWAYS);
     while (!bytes.empty()) {
         const DWORD count = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kChunkSize));
         DWORD written = 0;
