@@ -259,8 +259,6 @@ void LineFile::WriteTextLine(std::string_view text) {
 
 void LineFile::CloseText() { impl_->Close(); }
 
-LineFile::State LineFile::CurrentState() const noexcept { return impl_->state; }
 
-const std::string& LineFile::Path() const noexcept { return impl_->path; }
 
 }  // namespace KitPlatform

@@ -44,9 +44,6 @@ public:
     // Writes out what is buffered, then closes. 103 when not open.
     void CloseText();
 
-    State CurrentState() const noexcept;
-    const std::string& Path() const noexcept;
-
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;

@@ -61,19 +61,6 @@ RegistryKey RegistryKey::Create(HKEY parent, const std::string& path, KeyAccess 
     return RegistryKey(std::move(key));
 }
 
-RegistryKey RegistryKey::OpenSubkey(const std::string& path, KeyAccess access) const noexcept {
-    return Open(key_.get(), path, access);
-}
-
-RegistryKey RegistryKey::CreateSubkey(const std::string& path, KeyAccess access) const noexcept {
-    return Create(key_.get(), path, access);
-}
-
-bool RegistryKey::HasValue(const std::string& name) const noexcept {
-    return key_ && ::RegQueryValueExA(key_.get(), name.c_str(), nullptr, nullptr, nullptr,
-                                      nullptr) == ERROR_SUCCESS;
-}
-
 std::optional<std::string> RegistryKey::ReadString(const std::string& name) const {
     DWORD type = REG_NONE;
     DWORD size = 0;

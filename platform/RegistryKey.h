@@ -28,21 +28,17 @@ public:
     RegistryKey& operator=(const RegistryKey&) = delete;
 
     // The existing key at path below parent (a predefined root or an open
-    // key); one leading backslash is allowed. Not open when it does not exist
+    // key's Handle()); one leading backslash is allowed. Not open when it does not exist
     // or the access is refused.
     static RegistryKey Open(HKEY parent, const std::string& path, KeyAccess access) noexcept;
     // The same, creating every missing key of the path.
     static RegistryKey Create(HKEY parent, const std::string& path, KeyAccess access) noexcept;
-
-    RegistryKey OpenSubkey(const std::string& path, KeyAccess access) const noexcept;
-    RegistryKey CreateSubkey(const std::string& path, KeyAccess access) const noexcept;
 
     bool IsOpen() const noexcept { return key_.valid(); }
     explicit operator bool() const noexcept { return IsOpen(); }
     // For opening keys below this one; stays owned by this object.
     HKEY Handle() const noexcept { return key_.get(); }
 
-    bool HasValue(const std::string& name) const noexcept;
     // Nothing for a missing value (or no open key); the stored text up to its
     // first NUL otherwise. Raises "Invalid data type for '<name>'" for a value
     // of another type, "Failed to get data for '<name>'" when its data cannot

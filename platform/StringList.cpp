@@ -15,18 +15,13 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b) {
 }  // namespace
 
 void StringList::CheckIndex(int index) const {
-    if (index < 0 || index >= ItemCount()) {
+    if (index < 0 || index >= static_cast<int>(items_.size())) {
         throw EStringListError("List index out of bounds (" + std::to_string(index) + ")");
     }
 }
 
-const std::string& StringList::ItemAt(int index) const {
-    CheckIndex(index);
-    return items_[static_cast<std::size_t>(index)];
-}
-
 int StringList::FindItem(const std::string& text) const {
-    for (int i = 0; i < ItemCount(); ++i) {
+    for (int i = 0; i < static_cast<int>(items_.size()); ++i) {
         if (EqualIgnoringCase(items_[static_cast<std::size_t>(i)], text)) return i;
     }
     return NotFound;

@@ -18,13 +18,10 @@ class StringList {
 public:
     static constexpr int NotFound = -1;
 
-    int ItemCount() const noexcept { return static_cast<int>(items_.size()); }
-    const std::string& ItemAt(int index) const;
     void AddItem(const std::string& text) { items_.push_back(text); }
     // Index of the first entry equal to text ignoring letter case, or NotFound.
     int FindItem(const std::string& text) const;
     void RemoveItemAt(int index);
-    void Clear() noexcept { items_.clear(); }
 
     const std::vector<std::string>& Items() const noexcept { return items_; }
 
