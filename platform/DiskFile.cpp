@@ -31,8 +31,8 @@ UniqueFileHandle OpenDiskFile(const std::string& path, DWORD access, DWORD dispo
     if (!file) RaiseInOutError(LastFileErrorCode(), path);
     // Only a disk file holds text that can be read back and replaced.
     if (::GetFileType(file.get()) != FILE_TYPE_DISK) {
-        RaiseInOutError(writing ? EInOutError::kFileNotOpenForOutput
-                                : EInOutError::kFileNotOpenForInput,
+        RaiseInOutError(writing ? InOutError::kFileNotOpenForOutput
+                                : InOutError::kFileNotOpenForInput,
                         path);
     }
     return file;

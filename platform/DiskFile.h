@@ -21,7 +21,7 @@ inline constexpr std::size_t kMaxFilePathLength = MAX_PATH - 1;
 // name another file; 0 when the path may be passed on.
 unsigned long FilePathProblem(const std::string& path) noexcept;
 
-// Raises EInOutError with FilePathProblem's code when there is one.
+// Raises InOutError with FilePathProblem's code when there is one.
 void CheckFilePath(const std::string& path);
 
 // True when path names an existing file or directory marked read-only.
@@ -31,7 +31,7 @@ void CheckFilePath(const std::string& path);
 bool IsReadOnlyFile(const std::string& path);
 
 // Opens path with CreateFileA, sharing read access only, after the path check
-// and, when access includes writing, the read-only check. Raises EInOutError:
+// and, when access includes writing, the read-only check. Raises InOutError:
 // the path's or the platform's error code, ERROR_ACCESS_DENIED for a
 // read-only file, and for a handle that is not a disk file (a device, a pipe)
 // 105 when opened for writing, 104 otherwise.

@@ -8,9 +8,9 @@ namespace {
 
 std::string DescribeCode(unsigned long code) {
     switch (code) {
-    case EInOutError::kFileNotOpen: return "File not open";
-    case EInOutError::kFileNotOpenForInput: return "File not open for input";
-    case EInOutError::kFileNotOpenForOutput: return "File not open for output";
+    case InOutError::kFileNotOpen: return "File not open";
+    case InOutError::kFileNotOpenForInput: return "File not open for input";
+    case InOutError::kFileNotOpenForOutput: return "File not open for output";
     case ERROR_FILENAME_EXCED_RANGE: return "File name too long";
     default: return "I/O error " + std::to_string(code);
     }
@@ -19,7 +19,7 @@ std::string DescribeCode(unsigned long code) {
 }  // namespace
 
 void RaiseInOutError(unsigned long code, const std::string& path) {
-    throw EInOutError(code, DescribeCode(code) + ": " + path);
+    throw InOutError(code, DescribeCode(code) + ": " + path);
 }
 
 unsigned long LastFileErrorCode() noexcept {

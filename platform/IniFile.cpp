@@ -44,7 +44,7 @@ std::string IniFile::ReadIniString(const std::string& section, const std::string
         bool truncated = false;
         std::string value = ReadThroughBuffer(path_, section, ident, defaultText, size, truncated);
         if (!truncated) return value;
-        if (size >= kLargestWholeBuffer) throw EIniFileException("Unable to read from " + path_);
+        if (size >= kLargestWholeBuffer) throw IniFileError("Unable to read from " + path_);
     }
 }
 
@@ -54,7 +54,7 @@ void IniFile::WriteIniString(const std::string& section, const std::string& iden
     if (IsReadOnlyFile(path_) ||
         !::WritePrivateProfileStringA(section.c_str(), ident.c_str(), value.c_str(),
                                       path_.c_str())) {
-        throw EIniFileException("Unable to write to " + path_);
+        throw IniFileError("Unable to write to " + path_);
     }
 }
 

@@ -7,7 +7,7 @@
 
 namespace KitPlatform {
 
-class EIniFileException : public std::runtime_error {
+class IniFileError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
@@ -22,10 +22,10 @@ public:
 
     // The value, or the default when the file, section or key is missing;
     // whole, whatever its length: a value is never handed out cut short (one
-    // beyond 256 MiB raises EIniFileException).
+    // beyond 256 MiB raises IniFileError).
     std::string ReadIniString(const std::string& section, const std::string& ident,
                                    const std::string& defaultText) const;
-    // Raises EIniFileException ("Unable to write to <path>") when refused.
+    // Raises IniFileError ("Unable to write to <path>") when refused.
     void WriteIniString(const std::string& section, const std::string& ident,
                         const std::string& value);
 

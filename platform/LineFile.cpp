@@ -80,7 +80,7 @@ void LineFile::Impl::Open(const OpenMode& mode) {
 // The handle is closed and the state is closed whatever fails on the way; the
 // first failure is raised afterwards.
 void LineFile::Impl::Close() {
-    if (state == State::Closed) RaiseInOutError(EInOutError::kFileNotOpen, path);
+    if (state == State::Closed) RaiseInOutError(InOutError::kFileNotOpen, path);
     unsigned long failure = state == State::Writing ? WriteOut() : 0;
     state = State::Closed;
     if (!::CloseHandle(handle.release()) && failure == 0) failure = LastFileErrorCode();
@@ -174,7 +174,7 @@ void LineFile::OpenTextForAppending() { impl_->Open(kForAppending); }
 
 std::string LineFile::ReadTextLine() {
     Impl& file = *impl_;
-    if (file.state != State::Reading) RaiseInOutError(EInOutError::kFileNotOpenForInput, file.path);
+    if (file.state != State::Reading) RaiseInOutError(InOutError::kFileNotOpenForInput, file.path);
     while (!file.splitter.LineReady()) {
         if (file.position == file.filled && !file.Refill()) {
             file.splitter.EndInput();
@@ -187,7 +187,7 @@ std::string LineFile::ReadTextLine() {
 
 std::string_view LineFile::ReadTextLineView() {
     Impl& file = *impl_;
-    if (file.state != State::Reading) RaiseInOutError(EInOutError::kFileNotOpenForInput, file.path);
+    if (file.state != State::Reading) RaiseInOutError(InOutError::kFileNotOpenForInput, file.path);
     std::size_t taken = 0;
     if (const auto line = file.splitter.WholeLineAt(file.Ahead(), taken)) {
         file.position += taken;
@@ -200,9 +200,9 @@ std::string_view LineFile::ReadTextLineView() {
 void LineFile::CopyTextLinesTo(LineFile& out,
                                const std::function<bool(std::string_view)>& keep) {
     Impl& file = *impl_;
-    if (file.state != State::Reading) RaiseInOutError(EInOutError::kFileNotOpenForInput, file.path);
+    if (file.state != State::Reading) RaiseInOutError(InOutError::kFileNotOpenForInput, file.path);
     if (out.impl_->state != State::Writing) {
-        RaiseInOutError(EInOutError::kFileNotOpenForOutput, out.impl_->path);
+        RaiseInOutError(InOutError::kFileNotOpenForOutput, out.impl_->path);
     }
     // Kept lines whose bytes in the buffer are the line and CR LF, exactly
     // what WriteTextLine would write, waiting to be written as one piece.
@@ -244,7 +244,7 @@ void LineFile::CopyTextLinesTo(LineFile& out,
 
 bool LineFile::AtEndOfText() {
     Impl& file = *impl_;
-    if (file.state != State::Reading) RaiseInOutError(EInOutError::kFileNotOpenForInput, file.path);
+    if (file.state != State::Reading) RaiseInOutError(InOutError::kFileNotOpenForInput, file.path);
     if (!file.splitter.Ended() && file.position == file.filled && !file.Refill()) {
         file.splitter.EndInput();
     }
@@ -253,7 +253,7 @@ bool LineFile::AtEndOfText() {
 
 void LineFile::WriteTextLine(std::string_view text) {
     Impl& file = *impl_;
-    if (file.state != State::Writing) RaiseInOutError(EInOutError::kFileNotOpenForOutput, file.path);
+    if (file.state != State::Writing) RaiseInOutError(InOutError::kFileNotOpenForOutput, file.path);
     file.AppendLine(text);
 }
 

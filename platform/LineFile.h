@@ -23,7 +23,7 @@ public:
     LineFile& operator=(const LineFile&) = delete;
 
     // Each open operation closes the file first when it is open. A path longer
-    // than 259 characters is refused with EInOutError.
+    // than 259 characters is refused with InOutError.
     void OpenTextForReading();
     void CreateTextForWriting();
     void OpenTextForAppending();

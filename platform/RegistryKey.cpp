@@ -73,10 +73,10 @@ std::optional<std::string> RegistryKey::ReadString(const std::string& name) cons
     DWORD readSize = size;
     if (::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type,
                            reinterpret_cast<BYTE*>(data.data()), &readSize) != ERROR_SUCCESS) {
-        throw ERegistryException("Failed to get data for '" + name + "'");
+        throw RegistryError("Failed to get data for '" + name + "'");
     }
     if (type != REG_SZ && type != REG_EXPAND_SZ) {
-        throw ERegistryException("Invalid data type for '" + name + "'");
+        throw RegistryError("Invalid data type for '" + name + "'");
     }
     std::string text(data.data(), readSize < size ? readSize : size);
     const std::size_t nul = text.find('\0');
@@ -89,7 +89,7 @@ void RegistryKey::WriteString(const std::string& name, const std::string& text) 
         ::RegSetValueExA(key_.get(), name.c_str(), 0, REG_SZ,
                          reinterpret_cast<const BYTE*>(text.c_str()),
                          static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS) {
-        throw ERegistryException("Failed to set data for '" + name + "'");
+        throw RegistryError("Failed to set data for '" + name + "'");
     }
 }
 

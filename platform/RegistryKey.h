@@ -1,7 +1,7 @@
 // One open registry key, owned by one object: moving hands the key over,
 // destruction closes it. Opening or creating a key that cannot be reached
 // gives a key that is not open; reads say "missing" explicitly. Failing to
-// read, write or create raises ERegistryException.
+// read, write or create raises RegistryError.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/RegistryException.h"
+#include "platform/RegistryError.h"
 #include "platform/UniqueHandle.h"
 
 namespace KitPlatform {

@@ -32,7 +32,7 @@ void RegistryProfile::WriteSectionString(const std::string& section, const std::
                                          const std::string& text) const {
     const RegistryKey key = RegistryKey::Create(SectionParent(section), section,
                                                 KeyAccess::ReadWrite);
-    if (!key) throw ERegistryException("Failed to create key " + section);
+    if (!key) throw RegistryError("Failed to create key " + section);
     key.WriteString(name, text);
 }
 

@@ -3,7 +3,7 @@
 // before it returns; the profile key stays open for the object's life.
 //
 // A section that cannot be opened is a result (the default, nothing listed,
-// no effect); failing to read, write or create raises ERegistryException.
+// no effect); failing to read, write or create raises RegistryError.
 #pragma once
 
 #include <windows.h>

@@ -16,7 +16,7 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b) {
 
 void StringList::CheckIndex(int index) const {
     if (index < 0 || index >= static_cast<int>(items_.size())) {
-        throw EStringListError("List index out of bounds (" + std::to_string(index) + ")");
+        throw StringListError("List index out of bounds (" + std::to_string(index) + ")");
     }
 }
 

@@ -9,7 +9,7 @@
 
 namespace KitPlatform {
 
-class EStringListError : public std::out_of_range {
+class StringListError : public std::out_of_range {
 public:
     using std::out_of_range::out_of_range;
 };

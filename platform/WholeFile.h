@@ -10,7 +10,7 @@
 
 namespace KitPlatform {
 
-// The file's bytes, all of them. Raises EInOutError when it cannot be opened
+// The file's bytes, all of them. Raises InOutError when it cannot be opened
 // or read; while it is read, others may read it but not write it.
 std::string ReadWholeFile(const std::string& path);
 
@@ -20,7 +20,7 @@ std::string ReadWholeFile(const std::string& path);
 std::string ReadFilePrefix(const std::string& path, std::size_t maxBytes);
 
 // Creates the file, or empties an existing one, and writes bytes into it.
-// Raises EInOutError when any of that fails (a read-only file included).
+// Raises InOutError when any of that fails (a read-only file included).
 void WriteWholeFile(const std::string& path, std::string_view bytes);
 
 }  // namespace KitPlatform

@@ -3,6 +3,7 @@
 #include "platform/FileOperations.h"
 #include "platform/LineFile.h"
 #include "setup/Discovery.h"
+#include "setup/text/HelpPlans.h"
 
 namespace ComponentSetup {
 
@@ -35,6 +36,27 @@ void AppendAddedLines(const std::string& workPath, HelpLineList addLines) {
     work.CloseText();
 }
 
+// Rewrites targetPath without the lines of either list and with addLines
+// appended, after copying it to backupPath, building the new content in
+// workPath. False when the target doesn't exist (nothing is touched) or when
+// the rewritten content could not replace the target's (the target is then
+// as before). A failed read or write raises KitPlatform::InOutError.
+bool MergeHelpFile(const std::string& targetPath, const std::string& workPath,
+                   const std::string& backupPath, HelpLineList removeLines,
+                   HelpLineList addLines) {
+    if (!KitPlatform::IsExistingFile(targetPath)) return false;
+    // The backup's outcome is not examined: a backup that cannot be written
+    // (say, a read-only one from an earlier run) does not stop the merge.
+    KitPlatform::CopyFileOver(targetPath, backupPath);
+    WriteKeptLines(targetPath, workPath, removeLines, addLines);
+    AppendAddedLines(workPath, addLines);
+    // A target that cannot be replaced (read-only, or held open by another
+    // process) stays exactly as it was, and the merge did not happen.
+    const bool replaced = KitPlatform::ReplaceFileContents(workPath, targetPath);
+    KitPlatform::RemoveFile(workPath);
+    return replaced;
+}
+
 bool RunPlanSteps(const HelpPlan& plan) {
     bool merged = false;
     for (const HelpMergeStep& step : plan.Steps) {
@@ -51,22 +73,6 @@ void DeleteGidFiles(const HelpPlan& plan) {
 }
 
 }  // namespace
-
-bool MergeHelpFile(const std::string& targetPath, const std::string& workPath,
-                   const std::string& backupPath, HelpLineList removeLines,
-                   HelpLineList addLines) {
-    if (!KitPlatform::IsExistingFile(targetPath)) return false;
-    // The backup's outcome is not examined: a backup that cannot be written
-    // (say, a read-only one from an earlier run) does not stop the merge.
-    KitPlatform::CopyFileOver(targetPath, backupPath);
-    WriteKeptLines(targetPath, workPath, removeLines, addLines);
-    AppendAddedLines(workPath, addLines);
-    // A target that cannot be replaced (read-only, or held open by another
-    // process) stays exactly as it was, and the merge did not happen.
-    const bool replaced = KitPlatform::ReplaceFileContents(workPath, targetPath);
-    KitPlatform::RemoveFile(workPath);
-    return replaced;
-}
 
 bool MergeIdeHelp(IdeKind kind, int majorVersion) noexcept {
     try {

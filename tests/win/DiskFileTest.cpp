@@ -14,13 +14,13 @@
 
 namespace {
 
-using KitPlatform::EInOutError;
+using KitPlatform::InOutError;
 using KitPlatform::OpenDiskFile;
 
 unsigned long CodeOf(const std::string& path, DWORD access, DWORD disposition) {
     try {
         OpenDiskFile(path, access, disposition);
-    } catch (const EInOutError& e) {
+    } catch (const InOutError& e) {
         return e.Code();
     }
     return 0;
@@ -57,8 +57,8 @@ TEST_F(DiskFile, AReadOnlyFileOpensForReadingButNeverForWriting) {
 }
 
 TEST_F(DiskFile, OnlyDiskFilesAreAcceptedWhateverTheMode) {
-    EXPECT_EQ(CodeOf("NUL", GENERIC_READ, OPEN_EXISTING), EInOutError::kFileNotOpenForInput);
-    EXPECT_EQ(CodeOf("NUL", GENERIC_WRITE, CREATE_ALWAYS), EInOutError::kFileNotOpenForOutput);
+    EXPECT_EQ(CodeOf("NUL", GENERIC_READ, OPEN_EXISTING), InOutError::kFileNotOpenForInput);
+    EXPECT_EQ(CodeOf("NUL", GENERIC_WRITE, CREATE_ALWAYS), InOutError::kFileNotOpenForOutput);
     EXPECT_EQ(CodeOf(PathIn("missing.txt"), GENERIC_READ, OPEN_EXISTING),
               static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(CodeOf(PathIn("new.txt"), GENERIC_WRITE, CREATE_ALWAYS), 0u);

@@ -10,7 +10,7 @@
 
 namespace {
 
-using KitPlatform::EIniFileException;
+using KitPlatform::IniFileError;
 using KitPlatform::IniFile;
 using KitTest::ReadBytes;
 using KitTest::WriteBytes;
@@ -98,7 +98,7 @@ TEST_F(IniFileTest, RefusedWriteRaisesWithThePath) {
         try {
             file.WriteIniString("Directories", "Packages", "Vcl50;Os30Ctls50;");
             ADD_FAILURE() << "a read-only file was written";
-        } catch (const EIniFileException& error) {
+        } catch (const IniFileError& error) {
             EXPECT_STREQ(error.what(), ("Unable to write to " + path).c_str());
         }
     }
@@ -110,7 +110,7 @@ TEST_F(IniFileTest, RefusedWriteRaisesWithThePath) {
     try {
         file.WriteIniString("Directories", "Packages", "x");
         ADD_FAILURE() << "a file in a missing directory was written";
-    } catch (const EIniFileException& error) {
+    } catch (const IniFileError& error) {
         EXPECT_STREQ(error.what(), ("Unable to write to " + nowhere).c_str());
     }
 }

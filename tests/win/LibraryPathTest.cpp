@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/RegistryException.h"
+#include "platform/RegistryError.h"
 #include "platform/RegistryProfile.h"
 #include "setup/text/IdeTarget.h"
 #include "tests/support/Sandbox.h"
@@ -166,7 +166,7 @@ TEST_F(LibraryPath, UnreadableSearchPathPassesTheFailureOn) {
     KitTest::SetDword(HKEY_CURRENT_USER, IdeKey(IdeKind::Delphi, 7) + "\\Library", "Search Path", 1);
     const KitPlatform::RegistryProfile ideKey(IdeKey(IdeKind::Delphi, 7));
     EXPECT_THROW(ComponentSetup::UpdateSearchPath(TargetFor(IdeKind::Delphi, 7), ideKey),
-                 KitPlatform::ERegistryException);
+                 KitPlatform::RegistryError);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 
 namespace {
 
-using KitPlatform::EInOutError;
+using KitPlatform::InOutError;
 using KitPlatform::LineFile;
 using KitTest::ReadBytes;
 using KitTest::WriteBytes;
@@ -25,8 +25,8 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 void ExpectInOutError(const std::function<void()>& operation, unsigned long code) {
     try {
         operation();
-        ADD_FAILURE() << "no EInOutError, expected code " << code;
-    } catch (const EInOutError& error) {
+        ADD_FAILURE() << "no InOutError, expected code " << code;
+    } catch (const InOutError& error) {
         EXPECT_EQ(error.Code(), code) << error.what();
     }
 }
@@ -34,13 +34,13 @@ void ExpectInOutError(const std::function<void()>& operation, unsigned long code
 // The state a file is in, seen from outside: an operation of the other
 // direction, or a close, is refused with the state's own code.
 void ExpectOpenForReading(LineFile& file) {
-    ExpectInOutError([&] { file.WriteTextLine("x"); }, EInOutError::kFileNotOpenForOutput);
+    ExpectInOutError([&] { file.WriteTextLine("x"); }, InOutError::kFileNotOpenForOutput);
 }
 void ExpectOpenForWriting(LineFile& file) {
-    ExpectInOutError([&] { file.ReadTextLine(); }, EInOutError::kFileNotOpenForInput);
+    ExpectInOutError([&] { file.ReadTextLine(); }, InOutError::kFileNotOpenForInput);
 }
 void ExpectClosed(LineFile& file) {
-    ExpectInOutError([&] { file.CloseText(); }, EInOutError::kFileNotOpen);
+    ExpectInOutError([&] { file.CloseText(); }, InOutError::kFileNotOpen);
 }
 
 class LineFileReading : public KitTest::Sandbox {

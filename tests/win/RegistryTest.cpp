@@ -16,7 +16,7 @@
 
 namespace {
 
-using KitPlatform::ERegistryException;
+using KitPlatform::RegistryError;
 using KitPlatform::KeyAccess;
 using KitPlatform::RegistryKey;
 using KitPlatform::RegistryProfile;
@@ -29,7 +29,7 @@ const std::string kIdeKey = "SOFTWARE\\Borland\\Delphi\\7.0";
 std::string MessageOf(const std::function<void()>& action) {
     try {
         action();
-    } catch (const ERegistryException& e) {
+    } catch (const RegistryError& e) {
         return e.what();
     }
     return "(nothing raised)";
@@ -294,10 +294,10 @@ TEST(StringList, IndexOutsideTheListRaisesWithTheIndex) {
     try {
         list.RemoveItemAt(1);
         FAIL() << "nothing raised";
-    } catch (const KitPlatform::EStringListError& e) {
+    } catch (const KitPlatform::StringListError& e) {
         EXPECT_STREQ(e.what(), "List index out of bounds (1)");
     }
-    EXPECT_THROW(list.RemoveItemAt(-1), KitPlatform::EStringListError);
+    EXPECT_THROW(list.RemoveItemAt(-1), KitPlatform::StringListError);
     EXPECT_EQ(list.Items(), Names{"x"});
 }
 
