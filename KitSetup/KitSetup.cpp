@@ -2,7 +2,7 @@
 // this module only gives them the names and calling convention that setup
 // programs import (KitSetup.def: "IDEInstall" at ordinal 1, "IDEUninstall" at
 // ordinal 2).
-#include "setup/ComponentSetup.h"
+#include "setup/Entry.h"
 
 extern "C" int __stdcall IDEInstall(void* paramBlock) {
     return ComponentSetup::IDEInstall(paramBlock);

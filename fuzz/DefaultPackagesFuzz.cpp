@@ -14,6 +14,7 @@
 #include "fuzz/EntryListOracle.h"
 #include "fuzz/FuzzSupport.h"
 #include "setup/text/DefaultPackagesText.h"
+#include "setup/text/RegistrationPlan.h"
 
 namespace {
 
@@ -48,10 +49,10 @@ void Add(StoredPackages& stored, const std::string& entry) {
     stored.value = *edited;
 }
 
-constexpr const char* kAlwaysRemoved[] = {"OSLPND", "OSLPDB", "OS20ND", "OS20DB",
-                                          "OS21ND", "OS21DB", "OS25ND", "OS25DB",
-                                          "OS251N", "OS251D", "OS252N", "OS252D"};
-constexpr const char* kRemovedByFullEdition[] = {"OS21Trial", "Os30TrialCtls", "Os30TrialDBCtls"};
+// An arbitrary name as the "Packages" option lists it for the version.
+std::string EntryOf(const std::string& name, int version) {
+    return name + std::to_string(version) + "0;";
+}
 
 }  // namespace
 
@@ -62,16 +63,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool trial = (input.control & 16) != 0;
     const bool dataAware = (input.control & 32) == 0;
 
-    for (const std::string& field : fields) {
-        const std::string entry = DefaultPackageEntry(field, version);
-        FUZZ_CHECK(entry == field + std::to_string(version) + "0;");
-    }
-
     // Names of the other fields are taken out or put in first, steered by the
     // control byte, so the registration's own steps meet any list.
     StoredPackages stored{fields[0]};
     for (std::size_t i = 1; i < fields.size(); ++i) {
-        const std::string entry = DefaultPackageEntry(fields[i], version);
+        const std::string entry = EntryOf(fields[i], version);
         if ((input.control >> 6) & 1) {
             Add(stored, entry);
         } else {
@@ -79,17 +75,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    for (const char* name : kAlwaysRemoved) Remove(stored, DefaultPackageEntry(name, version));
-    if (!trial) {
-        for (const char* name : kRemovedByFullEdition) {
-            Remove(stored, DefaultPackageEntry(name, version));
-        }
-    }
-    const std::string standard = DefaultPackageEntry(trial ? "Os30TrialCtls" : "Os30Ctls", version);
-    const std::string dataAwareEntry =
-        DefaultPackageEntry(trial ? "Os30TrialDBCtls" : "Os30DBCtls", version);
-    Add(stored, standard);
-    if (dataAware) Add(stored, dataAwareEntry);
+    // The registration's own plan: its names follow the same form.
+    const RegistrationPlan plan = PlanRegistration({IdeKind::Delphi, version, trial, ""}, dataAware);
+    for (const std::string& entry : plan.RuntimeNamesToRemove) Remove(stored, entry);
+    const std::string standard = EntryOf(trial ? "Os30TrialCtls" : "Os30Ctls", version);
+    const std::string dataAwareEntry = EntryOf(trial ? "Os30TrialDBCtls" : "Os30DBCtls", version);
+    FUZZ_CHECK(plan.RuntimeNamesToAdd.size() == (dataAware ? 2u : 1u));
+    FUZZ_CHECK(plan.RuntimeNamesToAdd[0] == standard);
+    if (dataAware) FUZZ_CHECK(plan.RuntimeNamesToAdd[1] == dataAwareEntry);
+    for (const std::string& entry : plan.RuntimeNamesToAdd) Add(stored, entry);
 
     // The edition's entries stand in the list; a value that needed no change
     // keeps its missing final ";", which the list's end stands for.

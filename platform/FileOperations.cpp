@@ -2,26 +2,19 @@
 
 #include <windows.h>
 
-#include "platform/FileAttributes.h"
-#include "platform/UniqueHandle.h"
+#include "platform/DiskFile.h"
 
 namespace KitPlatform {
 
 namespace {
-
-// Longest path the file functions take without the long-path prefix.
-constexpr std::size_t kMaxPathLength = MAX_PATH - 1;
 
 // Longest directory GetTempFileNameA takes, leaving room in MAX_PATH for
 // "\kitXXXX.tmp" and the NUL. Windows refuses a longer one; some platforms
 // overrun their buffers instead and hand back a name without its end.
 constexpr std::size_t kMaxTempDirectoryLength = MAX_PATH - 14;
 
-// A NUL inside the string would end the path early and name another file.
-bool HasNoNul(const std::string& path) noexcept { return path.find('\0') == std::string::npos; }
-
 bool IsUsablePath(const std::string& path) noexcept {
-    return !path.empty() && path.size() <= kMaxPathLength && HasNoNul(path);
+    return !path.empty() && FilePathProblem(path) == 0;
 }
 
 bool HasWildcard(const std::string& path) noexcept {
@@ -104,13 +97,13 @@ bool IsExistingFile(const std::string& path) {
 }
 
 bool RemoveFile(const std::string& path) {
-    return HasNoNul(path) && ::DeleteFileA(path.c_str()) != FALSE;
+    return FilePathProblem(path) == 0 && ::DeleteFileA(path.c_str()) != FALSE;
 }
 
 // A read-only destination is refused as Windows refuses it, also where the
 // platform would overwrite it.
 bool CopyFileOver(const std::string& from, const std::string& to) {
-    if (!HasNoNul(from) || !HasNoNul(to)) return false;
+    if (FilePathProblem(from) != 0 || FilePathProblem(to) != 0) return false;
     if (IsReadOnlyFile(to)) {
         ::SetLastError(ERROR_ACCESS_DENIED);
         return false;

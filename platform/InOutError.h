@@ -7,13 +7,13 @@ namespace KitPlatform {
 
 // A failed text-file operation. The code is the platform's error code of the
 // failed file function (2 for a missing file), or one of the codes below.
-class EInOutError : public std::runtime_error {
+class InOutError : public std::runtime_error {
 public:
     static constexpr unsigned long kFileNotOpen = 103;
     static constexpr unsigned long kFileNotOpenForInput = 104;
     static constexpr unsigned long kFileNotOpenForOutput = 105;
 
-    EInOutError(unsigned long code, const std::string& message)
+    InOutError(unsigned long code, const std::string& message)
         : std::runtime_error(message), code_(code) {}
     unsigned long Code() const noexcept { return code_; }
 
@@ -21,16 +21,11 @@ private:
     unsigned long code_;
 };
 
-// Raises EInOutError for a failed operation on path.
+// Raises InOutError for a failed operation on path.
 [[noreturn]] void RaiseInOutError(unsigned long code, const std::string& path);
 
 // The thread's last error, never 0: a function that failed without saying why
 // still has to give a failure code.
 unsigned long LastFileErrorCode() noexcept;
-
-// A path the file functions would cut short or misread is refused before it
-// reaches them: one longer than 259 characters (code 206), or one with a NUL
-// that would end it early (code 123).
-void CheckFilePath(const std::string& path);
 
 }  // namespace KitPlatform

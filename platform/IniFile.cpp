@@ -5,16 +5,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/FileAttributes.h"
+#include "platform/DiskFile.h"
 
 namespace KitPlatform {
 
 namespace {
 
-// The buffer ReadIniString has always used: a longer value is cut to 2047.
-constexpr DWORD kReadBufferSize = 2048;
-
-// ReadIniStringWhole starts with room for any value a profile file plausibly
+// ReadIniString starts with room for any value a profile file plausibly
 // holds, so that one call reads it: every call reads the file afresh. A longer
 // value doubles the buffer up to the largest size; a value that still does not
 // fit is refused rather than handed out cut short.
@@ -37,33 +34,27 @@ std::string ReadThroughBuffer(const std::string& path, const std::string& sectio
 
 }  // namespace
 
-TIniFile::TIniFile(std::string path) : path_(std::move(path)) {}
+IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
-TIniFile::~TIniFile() { ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str()); }
+IniFile::~IniFile() { ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str()); }
 
-std::string TIniFile::ReadIniString(const std::string& section, const std::string& ident,
-                                    const std::string& defaultText) const {
-    bool truncated = false;
-    return ReadThroughBuffer(path_, section, ident, defaultText, kReadBufferSize, truncated);
-}
-
-std::string TIniFile::ReadIniStringWhole(const std::string& section, const std::string& ident,
+std::string IniFile::ReadIniString(const std::string& section, const std::string& ident,
                                          const std::string& defaultText) const {
     for (DWORD size = kFirstWholeBuffer;; size *= 2) {
         bool truncated = false;
         std::string value = ReadThroughBuffer(path_, section, ident, defaultText, size, truncated);
         if (!truncated) return value;
-        if (size >= kLargestWholeBuffer) throw EIniFileException("Unable to read from " + path_);
+        if (size >= kLargestWholeBuffer) throw IniFileError("Unable to read from " + path_);
     }
 }
 
-void TIniFile::WriteIniString(const std::string& section, const std::string& ident,
+void IniFile::WriteIniString(const std::string& section, const std::string& ident,
                               const std::string& value) {
     // A read-only file is refused here too: not every platform refuses it.
     if (IsReadOnlyFile(path_) ||
         !::WritePrivateProfileStringA(section.c_str(), ident.c_str(), value.c_str(),
                                       path_.c_str())) {
-        throw EIniFileException("Unable to write to " + path_);
+        throw IniFileError("Unable to write to " + path_);
     }
 }
 

@@ -7,32 +7,27 @@
 
 namespace KitPlatform {
 
-class EIniFileException : public std::runtime_error {
+class IniFileError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
-class TIniFile {
+class IniFile {
 public:
-    explicit TIniFile(std::string path);
+    explicit IniFile(std::string path);
     // Makes the platform write its cached copy of the file to disk.
-    ~TIniFile();
-    TIniFile(const TIniFile&) = delete;
-    TIniFile& operator=(const TIniFile&) = delete;
+    ~IniFile();
+    IniFile(const IniFile&) = delete;
+    IniFile& operator=(const IniFile&) = delete;
 
-    // The value, or the default when the file, section or key is missing. Read
-    // through a 2048-byte buffer: a longer value comes back cut to 2047.
+    // The value, or the default when the file, section or key is missing;
+    // whole, whatever its length: a value is never handed out cut short (one
+    // beyond 256 MiB raises IniFileError).
     std::string ReadIniString(const std::string& section, const std::string& ident,
-                              const std::string& defaultText) const;
-    // The same, but the value whole, whatever its length: a value is never
-    // handed out cut short (one beyond 256 MiB raises EIniFileException).
-    std::string ReadIniStringWhole(const std::string& section, const std::string& ident,
                                    const std::string& defaultText) const;
-    // Raises EIniFileException ("Unable to write to <path>") when refused.
+    // Raises IniFileError ("Unable to write to <path>") when refused.
     void WriteIniString(const std::string& section, const std::string& ident,
                         const std::string& value);
-
-    const std::string& Path() const noexcept { return path_; }
 
 private:
     std::string path_;

@@ -6,8 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/FileAttributes.h"
-#include "platform/UniqueHandle.h"
+#include "platform/DiskFile.h"
 #include "platform/text/LineSplitter.h"
 
 namespace KitPlatform {
@@ -31,12 +30,6 @@ constexpr OpenMode kForReading{GENERIC_READ, OPEN_EXISTING, LineFile::State::Rea
 constexpr OpenMode kForWriting{GENERIC_WRITE, CREATE_ALWAYS, LineFile::State::Writing, false};
 constexpr OpenMode kForAppending{GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING,
                                  LineFile::State::Writing, true};
-
-// Windows refuses to open a read-only file for writing; so does this class,
-// also where the platform would let it through.
-void CheckWritable(const OpenMode& mode, const std::string& path) {
-    if ((mode.access & GENERIC_WRITE) && IsReadOnlyFile(path)) RaiseInOutError(ERROR_ACCESS_DENIED, path);
-}
 
 }  // namespace
 
@@ -69,14 +62,7 @@ struct LineFile::Impl {
 
 void LineFile::Impl::Open(const OpenMode& mode) {
     if (state != State::Closed) Close();
-    CheckFilePath(path);
-    CheckWritable(mode, path);
-    UniqueFileHandle opened(::CreateFileA(path.c_str(), mode.access, FILE_SHARE_READ, nullptr,
-                                          mode.disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!opened) RaiseInOutError(LastFileErrorCode(), path);
-    if (::GetFileType(opened.get()) == FILE_TYPE_UNKNOWN) {
-        RaiseInOutError(EInOutError::kFileNotOpenForOutput, path);
-    }
+    UniqueFileHandle opened = OpenDiskFile(path, mode.access, mode.disposition);
     if (mode.atEnd) {
         LARGE_INTEGER zero{};
         if (!::SetFilePointerEx(opened.get(), zero, nullptr, FILE_END)) {
@@ -94,7 +80,7 @@ void LineFile::Impl::Open(const OpenMode& mode) {
 // The handle is closed and the state is closed whatever fails on the way; the
 // first failure is raised afterwards.
 void LineFile::Impl::Close() {
-    if (state == State::Closed) RaiseInOutError(EInOutError::kFileNotOpen, path);
+    if (state == State::Closed) RaiseInOutError(InOutError::kFileNotOpen, path);
     unsigned long failure = state == State::Writing ? WriteOut() : 0;
     state = State::Closed;
     if (!::CloseHandle(handle.release()) && failure == 0) failure = LastFileErrorCode();
@@ -188,7 +174,7 @@ void LineFile::OpenTextForAppending() { impl_->Open(kForAppending); }
 
 std::string LineFile::ReadTextLine() {
     Impl& file = *impl_;
-    if (file.state != State::Reading) RaiseInOutError(EInOutError::kFileNotOpenForInput, file.path);
+    if (file.state != State::Reading) RaiseInOutError(InOutError::kFileNotOpenForInput, file.path);
     while (!file.splitter.LineReady()) {
         if (file.position == file.filled && !file.Refill()) {
             file.splitter.EndInput();
@@ -201,7 +187,7 @@ std::string LineFile::ReadTextLine() {
 
 std::string_view LineFile::ReadTextLineView() {
     Impl& file = *impl_;
-    if (file.state != State::Reading) RaiseInOutError(EInOutError::kFileNotOpenForInput, file.path);
+    if (file.state != State::Reading) RaiseInOutError(InOutError::kFileNotOpenForInput, file.path);
     std::size_t taken = 0;
     if (const auto line = file.splitter.WholeLineAt(file.Ahead(), taken)) {
         file.position += taken;
@@ -214,9 +200,9 @@ std::string_view LineFile::ReadTextLineView() {
 void LineFile::CopyTextLinesTo(LineFile& out,
                                const std::function<bool(std::string_view)>& keep) {
     Impl& file = *impl_;
-    if (file.state != State::Reading) RaiseInOutError(EInOutError::kFileNotOpenForInput, file.path);
+    if (file.state != State::Reading) RaiseInOutError(InOutError::kFileNotOpenForInput, file.path);
     if (out.impl_->state != State::Writing) {
-        RaiseInOutError(EInOutError::kFileNotOpenForOutput, out.impl_->path);
+        RaiseInOutError(InOutError::kFileNotOpenForOutput, out.impl_->path);
     }
     // Kept lines whose bytes in the buffer are the line and CR LF, exactly
     // what WriteTextLine would write, waiting to be written as one piece.
@@ -258,7 +244,7 @@ void LineFile::CopyTextLinesTo(LineFile& out,
 
 bool LineFile::AtEndOfText() {
     Impl& file = *impl_;
-    if (file.state != State::Reading) RaiseInOutError(EInOutError::kFileNotOpenForInput, file.path);
+    if (file.state != State::Reading) RaiseInOutError(InOutError::kFileNotOpenForInput, file.path);
     if (!file.splitter.Ended() && file.position == file.filled && !file.Refill()) {
         file.splitter.EndInput();
     }
@@ -267,14 +253,12 @@ bool LineFile::AtEndOfText() {
 
 void LineFile::WriteTextLine(std::string_view text) {
     Impl& file = *impl_;
-    if (file.state != State::Writing) RaiseInOutError(EInOutError::kFileNotOpenForOutput, file.path);
+    if (file.state != State::Writing) RaiseInOutError(InOutError::kFileNotOpenForOutput, file.path);
     file.AppendLine(text);
 }
 
 void LineFile::CloseText() { impl_->Close(); }
 
-LineFile::State LineFile::CurrentState() const noexcept { return impl_->state; }
 
-const std::string& LineFile::Path() const noexcept { return impl_->path; }
 
 }  // namespace KitPlatform

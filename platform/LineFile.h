@@ -23,7 +23,7 @@ public:
     LineFile& operator=(const LineFile&) = delete;
 
     // Each open operation closes the file first when it is open. A path longer
-    // than 259 characters is refused with EInOutError.
+    // than 259 characters is refused with InOutError.
     void OpenTextForReading();
     void CreateTextForWriting();
     void OpenTextForAppending();
@@ -43,9 +43,6 @@ public:
     void WriteTextLine(std::string_view text);
     // Writes out what is buffered, then closes. 103 when not open.
     void CloseText();
-
-    State CurrentState() const noexcept;
-    const std::string& Path() const noexcept;
 
 private:
     struct Impl;

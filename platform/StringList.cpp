@@ -14,25 +14,20 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-void TStringList::CheckIndex(int index) const {
-    if (index < 0 || index >= ItemCount()) {
-        throw EStringListError("List index out of bounds (" + std::to_string(index) + ")");
+void StringList::CheckIndex(int index) const {
+    if (index < 0 || index >= static_cast<int>(items_.size())) {
+        throw StringListError("List index out of bounds (" + std::to_string(index) + ")");
     }
 }
 
-const std::string& TStringList::ItemAt(int index) const {
-    CheckIndex(index);
-    return items_[static_cast<std::size_t>(index)];
-}
-
-int TStringList::FindItem(const std::string& text) const {
-    for (int i = 0; i < ItemCount(); ++i) {
+int StringList::FindItem(const std::string& text) const {
+    for (int i = 0; i < static_cast<int>(items_.size()); ++i) {
         if (EqualIgnoringCase(items_[static_cast<std::size_t>(i)], text)) return i;
     }
     return NotFound;
 }
 
-void TStringList::RemoveItemAt(int index) {
+void StringList::RemoveItemAt(int index) {
     CheckIndex(index);
     items_.erase(items_.begin() + index);
 }

@@ -9,22 +9,19 @@
 
 namespace KitPlatform {
 
-class EStringListError : public std::out_of_range {
+class StringListError : public std::out_of_range {
 public:
     using std::out_of_range::out_of_range;
 };
 
-class TStringList {
+class StringList {
 public:
     static constexpr int NotFound = -1;
 
-    int ItemCount() const noexcept { return static_cast<int>(items_.size()); }
-    const std::string& ItemAt(int index) const;
     void AddItem(const std::string& text) { items_.push_back(text); }
     // Index of the first entry equal to text ignoring letter case, or NotFound.
     int FindItem(const std::string& text) const;
     void RemoveItemAt(int index);
-    void Clear() noexcept { items_.clear(); }
 
     const std::vector<std::string>& Items() const noexcept { return items_; }
 

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-#include "platform/UniqueHandle.h"
+#include "platform/DiskFile.h"
+#include "platform/FileOperations.h"
 
 namespace KitPlatform {
 
@@ -12,23 +13,10 @@ namespace {
 
 constexpr DWORD kChunkSize = 64 * 1024;
 
-UniqueFileHandle OpenFile(const std::string& path, DWORD access, DWORD disposition) {
-    CheckFilePath(path);
-    UniqueFileHandle file(::CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr,
-                                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) RaiseInOutError(LastFileErrorCode(), path);
-    if (::GetFileType(file.get()) != FILE_TYPE_DISK) {
-        RaiseInOutError(access == GENERIC_WRITE ? EInOutError::kFileNotOpenForOutput
-                                                : EInOutError::kFileNotOpenForInput,
-                        path);
-    }
-    return file;
-}
-
 }  // namespace
 
 std::string ReadWholeFile(const std::string& path) {
-    const UniqueFileHandle file = OpenFile(path, GENERIC_READ, OPEN_EXISTING);
+    const UniqueFileHandle file = OpenDiskFile(path, GENERIC_READ, OPEN_EXISTING);
     std::string bytes;
     std::string chunk(kChunkSize, '\0');
     for (;;) {
@@ -42,7 +30,7 @@ std::string ReadWholeFile(const std::string& path) {
 }
 
 std::string ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
-    const UniqueFileHandle file = OpenFile(path, GENERIC_READ, OPEN_EXISTING);
+    const UniqueFileHandle file = OpenDiskFile(path, GENERIC_READ, OPEN_EXISTING);
     std::string bytes(maxBytes, '\0');
     std::size_t filled = 0;
     while (filled < maxBytes) {
@@ -60,14 +48,7 @@ std::string ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
 }
 
 void WriteWholeFile(const std::string& path, std::string_view bytes) {
-    // Windows refuses to replace a read-only file; so does this, also where
-    // the platform would let it through.
-    CheckFilePath(path);
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        RaiseInOutError(ERROR_ACCESS_DENIED, path);
-    }
-    UniqueFileHandle file = OpenFile(path, GENERIC_WRITE, CREATE_ALWAYS);
+    UniqueFileHandle file = OpenDiskFile(path, GENERIC_WRITE, CREATE_ALWAYS);
     while (!bytes.empty()) {
         const DWORD count = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kChunkSize));
         DWORD written = 0;
@@ -78,6 +59,29 @@ void WriteWholeFile(const std::string& path, std::string_view bytes) {
         bytes.remove_prefix(written);
     }
     if (!::CloseHandle(file.release())) RaiseInOutError(LastFileErrorCode(), path);
+}
+
+namespace {
+
+// Deletes the work file when it goes out of scope, also after a failed write.
+class WorkFileRemover {
+public:
+    explicit WorkFileRemover(const std::string& path) noexcept : path_(path) {}
+    ~WorkFileRemover() { RemoveFile(path_); }
+    WorkFileRemover(const WorkFileRemover&) = delete;
+    WorkFileRemover& operator=(const WorkFileRemover&) = delete;
+
+private:
+    const std::string& path_;
+};
+
+}  // namespace
+
+bool ReplaceWholeFile(const std::string& target, const std::string& workPath,
+                      std::string_view bytes) {
+    const WorkFileRemover remover(workPath);
+    WriteWholeFile(workPath, bytes);
+    return ReplaceFileContents(workPath, target);
 }
 
 }  // namespace KitPlatform

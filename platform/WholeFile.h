@@ -10,7 +10,7 @@
 
 namespace KitPlatform {
 
-// The file's bytes, all of them. Raises EInOutError when it cannot be opened
+// The file's bytes, all of them. Raises InOutError when it cannot be opened
 // or read; while it is read, others may read it but not write it.
 std::string ReadWholeFile(const std::string& path);
 
@@ -20,7 +20,15 @@ std::string ReadWholeFile(const std::string& path);
 std::string ReadFilePrefix(const std::string& path, std::size_t maxBytes);
 
 // Creates the file, or empties an existing one, and writes bytes into it.
-// Raises EInOutError when any of that fails (a read-only file included).
+// Raises InOutError when any of that fails (a read-only file included).
 void WriteWholeFile(const std::string& path, std::string_view bytes);
+
+// Puts bytes in target's place through workPath (written whole, then put in
+// the target's place as ReplaceFileContents does), so that the target holds
+// either its old bytes or all of the new ones. The work file is gone again on
+// every path out. False when the target kept its old bytes; raises as
+// WriteWholeFile does when the work file cannot be written.
+bool ReplaceWholeFile(const std::string& target, const std::string& workPath,
+                      std::string_view bytes);
 
 }  // namespace KitPlatform

@@ -1,26 +1,23 @@
 // Delphi's default project options file (<root>\Bin\DefProj.dof): the
 // "Packages" value of section "Directories" lists the run-time packages that
-// new projects use. Each edit reads the value afresh, so it sees what the
-// previous one wrote.
+// new projects use.
 #pragma once
 
 #include <string>
 
-namespace KitPlatform {
-class TIniFile;
-}  // namespace KitPlatform
+#include "setup/text/RegistrationPlan.h"
 
 namespace ComponentSetup {
 
-inline constexpr const char* kDirectoriesSection = "Directories";
-inline constexpr const char* kPackagesIdent = "Packages";
+// Takes the plan's run-time names out of "Packages" (the first whole
+// occurrence of each) and appends the names to add that are not there. Each
+// edit reads the value afresh and writes only when it changed something. A
+// missing file is left alone. Raises what the profile file raises.
+void EditDefaultProjectOptions(const std::string& rootDir, const RegistrationPlan& plan);
 
-// Takes out the first whole occurrence of entry; writes only when it was there.
-// Raises what the profile file raises.
-void RemoveDefaultPackage(const std::string& entry, KitPlatform::TIniFile& options);
-
-// Appends entry unless it is already there; writes only when it was not.
-// Raises what the profile file raises.
-void AddDefaultPackage(const std::string& entry, KitPlatform::TIniFile& options);
+// Takes every whole entry of the suite's run-time packages of this version,
+// either edition, out of "Packages"; writes only when one went. A missing file
+// is left alone. Raises what the profile file raises.
+void RemoveSuiteDefaultPackages(const std::string& rootDir, int majorVersion);
 
 }  // namespace ComponentSetup

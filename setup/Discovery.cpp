@@ -2,26 +2,29 @@
 
 #include <windows.h>
 
-#include "platform/Registry.h"
+#include "platform/RegistryKey.h"
 
 namespace ComponentSetup {
 
-using KitPlatform::TRegistry;
+using KitPlatform::KeyAccess;
+using KitPlatform::RegistryKey;
 
 namespace {
 
 constexpr const char* kProductKeyPath = "\\SOFTWARE\\Ostrel\\Ostrel Components\\3.0";
+constexpr const char* kEarlierSuiteKeyPrefix = "\\SOFTWARE\\Ostrel\\Ostrel Components\\";
 constexpr const char* kStandardEditionVersion = "STD";
+
+// The machine-wide keys are only read: an account that may read but not
+// write them gets the same facts.
+RegistryKey OpenMachineKey(const std::string& keyPath) noexcept {
+    return RegistryKey::Open(HKEY_LOCAL_MACHINE, keyPath, KeyAccess::Read);
+}
 
 // Reads one string value of a key under HKEY_LOCAL_MACHINE; empty on any failure.
 std::string ReadMachineString(const std::string& keyPath, const std::string& valueName) noexcept {
     try {
-        TRegistry registry;
-        registry.SelectRootKey(HKEY_LOCAL_MACHINE);
-        registry.OpenKeyPath(keyPath, false);
-        std::string value = registry.ReadStringValue(valueName);
-        registry.CloseCurrentKey();
-        return value;
+        return OpenMachineKey(keyPath).ReadString(valueName).value_or(std::string());
     } catch (...) {
         return {};
     }
@@ -29,21 +32,13 @@ std::string ReadMachineString(const std::string& keyPath, const std::string& val
 
 }  // namespace
 
-std::string IdeKeyPath(IdeKind kind, int majorVersion) {
-    const char* family = kind == IdeKind::Delphi ? "Delphi" : "C++Builder";
-    return std::string("SOFTWARE\\Borland\\") + family + "\\" + std::to_string(majorVersion) +
-           ".0";
-}
-
 std::string ReadProductInstallDir() noexcept {
     return ReadMachineString(kProductKeyPath, "InstallDir");
 }
 
 bool IdeKeyExists(IdeKind kind, int majorVersion) noexcept {
     try {
-        TRegistry registry;
-        registry.SelectRootKey(HKEY_LOCAL_MACHINE);
-        return registry.OpenKeyPath(IdeKeyPath(kind, majorVersion), false);
+        return OpenMachineKey(IdeKeyPath(kind, majorVersion)).IsOpen();
     } catch (...) {
         return false;
     }
@@ -60,6 +55,14 @@ std::string ReadIdeRootDir(IdeKind kind, int majorVersion) noexcept {
 std::string ReadIdeVersion(IdeKind kind, int majorVersion) noexcept {
     try {
         return ReadMachineString(IdeKeyPath(kind, majorVersion), "Version");
+    } catch (...) {
+        return {};
+    }
+}
+
+std::string ReadEarlierInstallDir(const std::string& suiteVersion) noexcept {
+    try {
+        return ReadMachineString(kEarlierSuiteKeyPrefix + suiteVersion, "InstallDir");
     } catch (...) {
         return {};
     }

@@ -1,3 +1,5 @@
+#include "setup/Entry.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -5,21 +7,14 @@
 #include <string>
 
 #include "platform/WindowStation.h"
-#include "setup/ComponentSetup.h"
-#include "setup/CppBuilderRegistration.h"
-#include "setup/DelphiRegistration.h"
 #include "setup/Discovery.h"
 #include "setup/HelpMerge.h"
+#include "setup/IdeRegistration.h"
 #include "setup/text/InstallRequest.h"
 
 namespace ComponentSetup {
 
 namespace {
-
-// Process-wide state. Calls must not overlap: there is no lock.
-std::string gProductInstallDir;
-bool gHelpMergedDelphi = false;
-bool gHelpMergedCppBuilder = false;
 
 constexpr const char* kBoxCaption = "Ostrel Components Help Registration";
 constexpr const char* kBoxFormat =
@@ -38,22 +33,16 @@ void ShowHelpMergedBox(IdeKind kind, int majorVersion) {
     ::MessageBoxA(nullptr, text, kBoxCaption, MB_OK | MB_ICONINFORMATION);
 }
 
+// The help merge runs first and the registration whatever it returned; the
+// box tells only of the merge.
 void RunRequest(const InstallRequest& request) {
-    gProductInstallDir = ReadProductInstallDir();
-    if (gProductInstallDir.empty()) return;
+    const IdeTarget target = TargetOf(request, ReadProductInstallDir());
+    if (target.SuiteDir.empty()) return;
+    if (!IdeKeyExists(target.Kind, target.MajorVersion)) return;
 
-    if (request.Kind == IdeKind::Delphi && IdeKeyExists(IdeKind::Delphi, request.MajorVersion)) {
-        gHelpMergedDelphi = MergeIdeHelp(IdeKind::Delphi, request.MajorVersion);
-        RegisterDelphi(request.MajorVersion, request.TrialEdition);
-    }
-    if (request.Kind == IdeKind::CppBuilder &&
-        IdeKeyExists(IdeKind::CppBuilder, request.MajorVersion)) {
-        gHelpMergedCppBuilder = MergeIdeHelp(IdeKind::CppBuilder, request.MajorVersion);
-        RegisterCppBuilder(request.MajorVersion, request.TrialEdition);
-    }
-    if (gHelpMergedDelphi || gHelpMergedCppBuilder) {
-        ShowHelpMergedBox(request.Kind, request.MajorVersion);
-    }
+    const bool helpMerged = MergeIdeHelp(target.Kind, target.MajorVersion);
+    RegisterIde(target);
+    if (helpMerged) ShowHelpMergedBox(target.Kind, target.MajorVersion);
 }
 
 }  // namespace
@@ -67,13 +56,7 @@ const char* RequestTextOf(const void* paramBlock) noexcept {
     return text;
 }
 
-const std::string& ProductInstallDir() noexcept {
-    return gProductInstallDir;
-}
-
 int IDEInstall(const void* paramBlock) noexcept {
-    gHelpMergedDelphi = false;
-    gHelpMergedCppBuilder = false;
     try {
         const char* text = RequestTextOf(paramBlock);
         if (!text) return 0;

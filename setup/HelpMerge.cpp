@@ -1,8 +1,14 @@
 #include "setup/HelpMerge.h"
 
+#include <optional>
+#include <string>
+
 #include "platform/FileOperations.h"
 #include "platform/LineFile.h"
+#include "platform/WholeFile.h"
 #include "setup/Discovery.h"
+#include "setup/text/HelpPlans.h"
+#include "setup/text/UninstallText.h"
 
 namespace ComponentSetup {
 
@@ -35,23 +41,11 @@ void AppendAddedLines(const std::string& workPath, HelpLineList addLines) {
     work.CloseText();
 }
 
-bool RunPlanSteps(const HelpPlan& plan) {
-    bool merged = false;
-    for (const HelpMergeStep& step : plan.Steps) {
-        merged = MergeHelpFile(step.TargetPath, step.WorkPath, step.BackupPath,
-                               step.RemoveLines, step.AddLines);
-        if (!merged) break;
-    }
-    return merged;
-}
-
-// The help system rebuilds these from the edited files; a missing one is fine.
-void DeleteGidFiles(const HelpPlan& plan) {
-    for (const std::string& gid : plan.GidFiles) KitPlatform::RemoveFile(gid);
-}
-
-}  // namespace
-
+// Rewrites targetPath without the lines of either list and with addLines
+// appended, after copying it to backupPath, building the new content in
+// workPath. False when the target doesn't exist (nothing is touched) or when
+// the rewritten content could not replace the target's (the target is then
+// as before). A failed read or write raises KitPlatform::InOutError.
 bool MergeHelpFile(const std::string& targetPath, const std::string& workPath,
                    const std::string& backupPath, HelpLineList removeLines,
                    HelpLineList addLines) {
@@ -68,6 +62,36 @@ bool MergeHelpFile(const std::string& targetPath, const std::string& workPath,
     return replaced;
 }
 
+bool RunPlanSteps(const HelpPlan& plan) {
+    bool merged = false;
+    for (const HelpMergeStep& step : plan.Steps) {
+        merged = MergeHelpFile(step.TargetPath, step.WorkPath, step.BackupPath,
+                               step.RemoveLines, step.AddLines);
+        if (!merged) break;
+    }
+    return merged;
+}
+
+// The help system rebuilds these from the edited files; a missing one is fine.
+void DeleteGidFiles(const HelpPlan& plan) {
+    for (const std::string& gid : plan.GidFiles) KitPlatform::RemoveFile(gid);
+}
+
+// One help file without the suite's lines; true when it was rewritten. Any
+// failure leaves the file as it was.
+bool RemoveSuiteLinesFrom(const HelpMergeStep& step) noexcept {
+    try {
+        if (!KitPlatform::IsExistingFile(step.TargetPath)) return false;
+        const std::optional<std::string> kept = HelpTextWithoutSuiteLines(
+            KitPlatform::ReadWholeFile(step.TargetPath), step.AddLines);
+        return kept && KitPlatform::ReplaceWholeFile(step.TargetPath, step.WorkPath, *kept);
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace
+
 bool MergeIdeHelp(IdeKind kind, int majorVersion) noexcept {
     try {
         const HelpPlan plan = HelpPlanFor(kind, majorVersion, ReadIdeRootDir(kind, majorVersion));
@@ -78,6 +102,19 @@ bool MergeIdeHelp(IdeKind kind, int majorVersion) noexcept {
         // An I/O error or a failure to get memory: what had not run yet,
         // the ".gid" deletions included, does not run.
         return false;
+    }
+}
+
+void RemoveSuiteHelpLines(IdeKind kind, int majorVersion, const std::string& rootDir) noexcept {
+    try {
+        const HelpPlan plan = HelpPlanFor(kind, majorVersion, rootDir);
+        bool rewritten = false;
+        for (const HelpMergeStep& step : plan.Steps) {
+            if (AddsSuiteLines(step.AddLines) && RemoveSuiteLinesFrom(step)) rewritten = true;
+        }
+        if (rewritten) DeleteGidFiles(plan);
+    } catch (...) {
+        // Only a failure to get memory gets here.
     }
 }
 

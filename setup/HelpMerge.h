@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "setup/text/HelpPlans.h"
 #include "setup/text/InstallRequest.h"
 
 namespace ComponentSetup {
@@ -11,13 +10,12 @@ namespace ComponentSetup {
 // True when the last merge step that ran succeeded; never raises.
 bool MergeIdeHelp(IdeKind kind, int majorVersion) noexcept;
 
-// Rewrites targetPath without the lines of either list and with addLines
-// appended, after copying it to backupPath, building the new content in
-// workPath. False when the target doesn't exist (nothing is touched) or when
-// the rewritten content could not replace the target's (the target is then
-// as before). A failed read or write raises KitPlatform::EInOutError.
-bool MergeHelpFile(const std::string& targetPath, const std::string& workPath,
-                   const std::string& backupPath, HelpLineList removeLines,
-                   HelpLineList addLines);
+// Takes the suite's help lines out again: in each file the merge appends
+// suite lines to, every line equal to one of them and the closing empty line
+// behind the last, through the merge's work file, with no new backup. When a
+// file was rewritten, the merge's ".gid" files are deleted so that the help
+// system rebuilds its index. A file that cannot be rewritten stays as it was;
+// never raises.
+void RemoveSuiteHelpLines(IdeKind kind, int majorVersion, const std::string& rootDir) noexcept;
 
 }  // namespace ComponentSetup

@@ -1,32 +1,27 @@
 // The IDE's "Known Packages" section: one value per registered design-time
 // package, named by the package file's full path, holding its description.
-// Shared by the Delphi and the C++Builder registration.
 #pragma once
 
-#include <string>
-#include <vector>
-
-#include "setup/text/InstallRequest.h"
+#include "setup/text/RegistrationPlan.h"
 
 namespace KitPlatform {
-class TRegIniFile;
-class TStringList;
+class RegistryProfile;
 }  // namespace KitPlatform
 
 namespace ComponentSetup {
 
-inline constexpr const char* kKnownPackagesSection = "Known Packages";
+// Takes one snapshot of the section's value names, deletes every value that
+// names one of the plan's earlier package files (in their order; the snapshot
+// is not updated by the deletions), then writes the plan's entries.
+// Raises what the registry raises.
+void ReplaceKnownPackages(const RegistrationPlan& plan, const KitPlatform::RegistryProfile& ideKey);
 
-// Deletes every value of the snapshot whose name contains oldFileName,
-// compared with ASCII letters upper-cased. Raises what the registry raises.
-void RemoveKnownPackages(const std::string& oldFileName, const KitPlatform::TStringList& snapshot,
-                         KitPlatform::TRegIniFile& ideKey);
-
-// Takes one snapshot of the section's value names, removes every value that
-// names one of oldFileNames (in their order), then registers this version's
-// standard package and, when the edition gate allows it, its data-aware one.
-void ReplaceKnownPackages(IdeKind kind, int majorVersion, bool trialEdition,
-                          const std::vector<const char*>& oldFileNames,
-                          KitPlatform::TRegIniFile& ideKey);
+// Deletes, from "Known Packages" and "Disabled Packages" (where the IDE keeps
+// a package the user switched off), every value that names one of the
+// version's design-time package files of the suite, either edition, in any
+// directory. Values are only deleted, never written again: the ones that stay
+// keep their order, which is the order the IDE loads packages in.
+// Raises what the registry raises.
+void RemoveSuiteKnownPackages(int majorVersion, const KitPlatform::RegistryProfile& ideKey);
 
 }  // namespace ComponentSetup

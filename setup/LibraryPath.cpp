@@ -1,33 +1,26 @@
 #include "setup/LibraryPath.h"
 
-#include <windows.h>
-
+#include <optional>
 #include <utility>
 #include <vector>
 
-#include "platform/Registry.h"
-#include "setup/ComponentSetup.h"
+#include "platform/RegistryProfile.h"
+#include "setup/Discovery.h"
+#include "setup/text/RegistrationTables.h"
 #include "setup/text/SearchPathText.h"
+#include "setup/text/UninstallText.h"
 
 namespace ComponentSetup {
 
-using KitPlatform::TRegIniFile;
-using KitPlatform::TRegistry;
-
 namespace {
 
-constexpr const char* kEarlierSuiteKeyPrefix = "\\SOFTWARE\\Ostrel\\Ostrel Components\\";
-
-std::string ReadEarlierInstallDir(const std::string& suiteVersion) {
-    TRegistry registry;
-    registry.SelectRootKey(HKEY_LOCAL_MACHINE);
-    if (!registry.OpenKeyPath(kEarlierSuiteKeyPrefix + suiteVersion, false)) return {};
-    return registry.ReadStringValue("InstallDir");
-}
+constexpr const char* kLibrarySection = "Library";
+constexpr const char* kSearchPathValue = "Search Path";
 
 }  // namespace
 
-std::string OldLibraryDir(const std::string& suiteVersion, IdeKind kind, int majorVersion) noexcept {
+std::string EarlierLibraryDir(const std::string& suiteVersion, IdeKind kind,
+                              int majorVersion) noexcept {
     try {
         return EarlierLibraryDirEntry(ReadEarlierInstallDir(suiteVersion), kind, majorVersion);
     } catch (...) {
@@ -35,21 +28,26 @@ std::string OldLibraryDir(const std::string& suiteVersion, IdeKind kind, int maj
     }
 }
 
-void UpdateSearchPath(IdeKind kind, int majorVersion, TRegIniFile& ideKey) {
+void UpdateSearchPath(const IdeTarget& target, const KitPlatform::RegistryProfile& ideKey) {
     std::string searchPath = ideKey.ReadSectionString(kLibrarySection, kSearchPathValue, "");
     std::vector<std::string> earlierEntries;
-    for (const char* version : kEarlierSuiteVersions) {
-        earlierEntries.push_back(OldLibraryDir(version, kind, majorVersion));
+    for (std::string_view version : kEarlierSuiteVersions) {
+        earlierEntries.push_back(
+            EarlierLibraryDir(std::string(version), target.Kind, target.MajorVersion));
     }
-    searchPath = EditSearchPath(std::move(searchPath), earlierEntries,
-                                LibraryDirEntry(ProductInstallDir(), kind, majorVersion));
+    searchPath =
+        EditSearchPath(std::move(searchPath), earlierEntries,
+                       LibraryDirEntry(target.SuiteDir, target.Kind, target.MajorVersion));
     ideKey.WriteSectionString(kLibrarySection, kSearchPathValue, searchPath);
 }
 
-void DeleteOldPalettePages(TRegIniFile& ideKey) {
-    for (const char* value : kOldPaletteValues) {
-        ideKey.DeleteSectionValue(kPaletteSection, value);
-    }
+void RemoveSuiteSearchPathEntries(const IdeTarget& target, const KitPlatform::RegistryProfile& ideKey) {
+    std::string libraryDir = LibraryDirEntry(target.SuiteDir, target.Kind, target.MajorVersion);
+    libraryDir.pop_back();  // the entry's ";"
+    // A missing value reads as empty, which holds nothing to remove.
+    const std::optional<std::string> searchPath = SearchPathWithoutLibraryDir(
+        ideKey.ReadSectionString(kLibrarySection, kSearchPathValue, ""), libraryDir);
+    if (searchPath) ideKey.WriteSectionString(kLibrarySection, kSearchPathValue, *searchPath);
 }
 
 }  // namespace ComponentSetup

@@ -18,21 +18,12 @@ std::string UpperAscii(std::string_view text) {
     return upper;
 }
 
-std::size_t FindText(std::string_view text, std::string_view pattern) noexcept {
-    if (pattern.empty()) return NotFound;
-    return text.find(pattern);
-}
-
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) noexcept {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (UpperAsciiChar(a[i]) != UpperAsciiChar(b[i])) return false;
     }
     return true;
-}
-
-bool ContainsIgnoringAsciiCase(std::string_view text, std::string_view pattern) {
-    return FindText(UpperAscii(text), UpperAscii(pattern)) != NotFound;
 }
 
 std::string_view TrimBlanks(std::string_view text) noexcept {

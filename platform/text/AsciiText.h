@@ -10,17 +10,10 @@
 
 namespace KitText {
 
-inline constexpr std::size_t NotFound = std::string::npos;
-
 char UpperAsciiChar(char c) noexcept;
 std::string UpperAscii(std::string_view text);
 
-// Position of the first occurrence of pattern, comparing bytes exactly.
-// An empty pattern is never found.
-std::size_t FindText(std::string_view text, std::string_view pattern) noexcept;
-
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) noexcept;
-bool ContainsIgnoringAsciiCase(std::string_view text, std::string_view pattern);
 
 // Removes every byte with a code of 32 or below from both ends.
 std::string_view TrimBlanks(std::string_view text) noexcept;

@@ -6,10 +6,6 @@
 
 namespace ComponentSetup {
 
-std::string DefaultPackageEntry(const std::string& name, int majorVersion) {
-    return name + std::to_string(majorVersion) + "0;";
-}
-
 std::optional<std::string> WithoutDefaultPackage(std::string packages, const std::string& entry) {
     packages = WithEntryListEnd(std::move(packages));
     if (!RemoveFirstWholeEntry(packages, entry, EntryCase::Sensitive)) return std::nullopt;

@@ -9,9 +9,6 @@
 
 namespace ComponentSetup {
 
-// name, the major version in decimal, then "0;".
-std::string DefaultPackageEntry(const std::string& name, int majorVersion);
-
 // The list without the first whole occurrence of entry, ending with ";";
 // nothing when entry is not there (the list is then left as it is, its
 // missing final ";" included).

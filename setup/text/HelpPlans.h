@@ -10,27 +10,9 @@
 #include <vector>
 
 #include "setup/text/InstallRequest.h"
+#include "setup/text/TableView.h"
 
 namespace ComponentSetup {
-
-// A read-only view of a constant table; the tables themselves are static.
-template <typename T>
-class TableView {
-public:
-    constexpr TableView() noexcept = default;
-    template <std::size_t N>
-    constexpr TableView(const T (&rows)[N]) noexcept : first_(rows), count_(N) {}
-
-    constexpr const T* begin() const noexcept { return first_; }
-    constexpr const T* end() const noexcept { return first_ + count_; }
-    constexpr std::size_t size() const noexcept { return count_; }
-    constexpr bool empty() const noexcept { return count_ == 0; }
-    constexpr const T& operator[](std::size_t i) const noexcept { return first_[i]; }
-
-private:
-    const T* first_ = nullptr;
-    std::size_t count_ = 0;
-};
 
 // Whole help lines without their line breaks, in the order they are written.
 using HelpLineList = TableView<std::string_view>;

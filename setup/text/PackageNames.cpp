@@ -2,13 +2,16 @@
 
 namespace ComponentSetup {
 
-std::string PackageFileName(bool designTime, bool dataAware, int majorVersion,
-                            bool trialEdition) {
+std::string PackageBaseName(PackageRole role, bool dataAware, bool trialEdition) {
     std::string name = trialEdition ? "Os30Trial" : "Os30";
     if (dataAware) name += "DB";
-    name += designTime ? "Ctls_Dsgn" : "Ctls";
-    name += std::to_string(majorVersion) + "0.bpl";
+    name += role == PackageRole::DesignTime ? "Ctls_Dsgn" : "Ctls";
     return name;
+}
+
+std::string DesignPackageFileName(bool dataAware, int majorVersion, bool trialEdition) {
+    return PackageBaseName(PackageRole::DesignTime, dataAware, trialEdition) +
+           std::to_string(majorVersion) + "0.bpl";
 }
 
 const char* PackageDescription(bool dataAware, bool trialEdition) noexcept {
@@ -17,20 +20,6 @@ const char* PackageDescription(bool dataAware, bool trialEdition) noexcept {
                             : "Ostrel Components 3.0.3 (Data-Aware)";
     }
     return trialEdition ? "Ostrel Components 3.0.3 - Trial Edition" : "Ostrel Components 3.0.3";
-}
-
-std::string RuntimePackageName(bool dataAware, int majorVersion, bool trialEdition) {
-    std::string name = trialEdition ? "Os30Trial" : "Os30";
-    if (dataAware) name += "DB";
-    return name + "Ctls" + std::to_string(majorVersion) + "0.bpi";
-}
-
-const char* StandardRuntimePackage(bool trialEdition) {
-    return trialEdition ? "Os30TrialCtls" : "Os30Ctls";
-}
-
-const char* DataAwareRuntimePackage(bool trialEdition) {
-    return trialEdition ? "Os30TrialDBCtls" : "Os30DBCtls";
 }
 
 }  // namespace ComponentSetup

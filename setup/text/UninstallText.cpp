@@ -7,7 +7,7 @@
 #include "platform/text/LineSplitter.h"
 #include "setup/text/DefaultPackagesText.h"
 #include "setup/text/PackageMacro.h"
-#include "setup/text/PackageNames.h"
+#include "setup/text/RegistrationTables.h"
 #include "setup/text/XmlPackages.h"
 
 namespace ComponentSetup {
@@ -21,23 +21,23 @@ std::string_view LastPathComponent(std::string_view path) noexcept {
     return separator == std::string_view::npos ? path : path.substr(separator + 1);
 }
 
-// An entry of the Packages option as DefaultPackageEntry writes it, without
-// its ";".
-std::string DefaultPackageName(const char* base, int majorVersion) {
-    std::string entry = DefaultPackageEntry(base, majorVersion);
-    entry.pop_back();
-    return entry;
-}
-
-bool IsSuiteDefaultPackage(std::string_view entry, int majorVersion) {
+// True when name is one of the suite's four run-time names of the version
+// (either edition, standard or data-aware) as the IDE's table forms them,
+// without the ";" that ends an entry of the Packages option.
+bool IsSuiteRuntimeName(std::string_view name, IdeKind kind, int majorVersion) {
+    const IdeTable& table = IdeTableFor(kind);
     for (const bool trial : kBothFlags) {
-        for (const char* base : {StandardRuntimePackage(trial), DataAwareRuntimePackage(trial)}) {
-            if (KitText::EqualsIgnoringAsciiCase(entry, DefaultPackageName(base, majorVersion))) {
-                return true;
-            }
+        for (const bool dataAware : kBothFlags) {
+            std::string suiteName = SuiteRuntimeName(table, dataAware, majorVersion, trial);
+            if (!suiteName.empty() && suiteName.back() == ';') suiteName.pop_back();
+            if (KitText::EqualsIgnoringAsciiCase(name, suiteName)) return true;
         }
     }
     return false;
+}
+
+bool IsSuiteDefaultPackage(std::string_view entry, int majorVersion) {
+    return IsSuiteRuntimeName(entry, IdeKind::Delphi, majorVersion);
 }
 
 // Takes the suite's names out of a package list and tells whether any went.
@@ -90,12 +90,8 @@ std::optional<std::string> MakefileWithoutSuitePackages(std::string_view bytes,
 
 bool IsSuiteDesignPackageValue(std::string_view valueName, int majorVersion) {
     const std::string_view file = LastPathComponent(valueName);
-    for (const bool trial : kBothFlags) {
-        for (const bool dataAware : kBothFlags) {
-            const std::string suiteFile =
-                PackageFileName(/*designTime=*/true, dataAware, majorVersion, trial);
-            if (KitText::EqualsIgnoringAsciiCase(file, suiteFile)) return true;
-        }
+    for (const std::string& suiteFile : SuiteDesignPackageFiles(majorVersion)) {
+        if (KitText::EqualsIgnoringAsciiCase(file, suiteFile)) return true;
     }
     return false;
 }
@@ -118,15 +114,7 @@ std::optional<std::string> DefaultPackagesWithoutSuite(std::string_view packages
 }
 
 bool IsSuiteProjectPackage(std::string_view name, int majorVersion) {
-    for (const bool trial : kBothFlags) {
-        for (const bool dataAware : kBothFlags) {
-            if (KitText::EqualsIgnoringAsciiCase(
-                    name, RuntimePackageName(dataAware, majorVersion, trial))) {
-                return true;
-            }
-        }
-    }
-    return false;
+    return IsSuiteRuntimeName(name, IdeKind::CppBuilder, majorVersion);
 }
 
 std::optional<std::string> ProjectWithoutSuitePackages(std::string_view bytes, int majorVersion) {

@@ -13,18 +13,10 @@ TEST(AsciiText, UpperCasingMapsOnlyAsciiLetters) {
     EXPECT_EQ(UpperAscii("{`az@[}"), "{`AZ@[}");
 }
 
-TEST(AsciiText, EmptyPatternIsNeverFound) {
-    EXPECT_EQ(FindText("abc", ""), NotFound);
-    EXPECT_EQ(FindText("", ""), NotFound);
-    EXPECT_EQ(FindText("abcabc", "ca"), 2u);
-    EXPECT_EQ(FindText("abc", "C"), NotFound);
-}
-
 TEST(AsciiText, CaseInsensitiveComparisonIgnoresOnlyAsciiCase) {
     EXPECT_TRUE(EqualsIgnoringAsciiCase(":LINK OC3Help.hlp", ":Link oc3help.HLP"));
     EXPECT_FALSE(EqualsIgnoringAsciiCase("\xe4", "\xc4"));
     EXPECT_FALSE(EqualsIgnoringAsciiCase("abc", "abc "));
-    EXPECT_TRUE(ContainsIgnoringAsciiCase("D:\\X\\MyOs21NDDsgn50.bpl", "OS21NDDSGN50.BPL"));
 }
 
 TEST(AsciiText, TrimmingRemovesControlCharactersAndBlanksAtBothEnds) {

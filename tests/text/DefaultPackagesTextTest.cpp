@@ -9,11 +9,6 @@ namespace {
 
 using namespace ComponentSetup;
 
-TEST(DefaultPackagesText, EntryIsTheNameTheVersionAndZeroSemicolon) {
-    EXPECT_EQ(DefaultPackageEntry("OSLPND", 6), "OSLPND60;");
-    EXPECT_EQ(DefaultPackageEntry("Os30TrialDBCtls", 7), "Os30TrialDBCtls70;");
-}
-
 TEST(DefaultPackagesText, RemovalNeedsTheWholeEntryInItsOwnCase) {
     // The ";" ensured first lets an entry standing last without one be found.
     EXPECT_EQ(WithoutDefaultPackage("X50;OSLPND50", "OSLPND50;"), std::optional<std::string>("X50;"));

@@ -1,4 +1,4 @@
-// ReadIniStringWhole around the size of its first buffer (64 KiB): a value
+// ReadIniString around the size of its first buffer (64 KiB): a value
 // that fills it exactly, or just misses or passes it, comes back whole.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -11,7 +11,7 @@
 
 namespace {
 
-using KitPlatform::TIniFile;
+using KitPlatform::IniFile;
 using KitTest::WriteBytes;
 
 class IniFileWhole : public KitTest::Sandbox {};
@@ -29,14 +29,14 @@ TEST_F(IniFileWhole, ValuesAroundTheFirstBufferComeBackWhole) {
     content += "Packages=Vcl70;Rtl70;\r\n";
     WriteBytes(PathIn("DefProj.dof"), content);
 
-    const TIniFile file(PathIn("DefProj.dof"));
+    const IniFile file(PathIn("DefProj.dof"));
     for (std::size_t length : lengths) {
         const std::string value =
-            file.ReadIniStringWhole("Directories", "k" + std::to_string(length), "");
+            file.ReadIniString("Directories", "k" + std::to_string(length), "");
         EXPECT_EQ(value.size(), length);
         EXPECT_EQ(value.back(), 'Z') << length;
     }
-    EXPECT_EQ(file.ReadIniStringWhole("Directories", "Packages", ""), "Vcl70;Rtl70;");
+    EXPECT_EQ(file.ReadIniString("Directories", "Packages", ""), "Vcl70;Rtl70;");
 }
 
 }  // namespace

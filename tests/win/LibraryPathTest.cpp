@@ -1,4 +1,4 @@
-// The library search path and palette clean-up, run in-process on real keys:
+// The library search path, run in-process on real keys:
 // earlier suite versions under HKEY_LOCAL_MACHINE, the IDE's per-user key
 // under HKEY_CURRENT_USER.
 #include "setup/LibraryPath.h"
@@ -10,10 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/Registry.h"
-#include "platform/RegistryException.h"
-#include "setup/ComponentSetup.h"
-#include "setup/Discovery.h"
+#include "platform/RegistryError.h"
+#include "platform/RegistryProfile.h"
+#include "setup/text/IdeTarget.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/TestRegistry.h"
 
@@ -27,19 +26,9 @@ const std::string kSuite = "D:\\Suite\\";
 
 class LibraryPath : public KitTest::Sandbox {
 protected:
-    void SetUp() override {
-        Sandbox::SetUp();
-        UseProductInstallDir(kSuite);
-    }
-
-    // The current suite's directory is what the entry point read last; a
-    // request for an IDE that is not installed reads it and does nothing else.
-    static void UseProductInstallDir(const std::string& dir) {
-        SetString(HKEY_LOCAL_MACHINE, KitTest::kProductKey, "InstallDir", dir);
-        ComponentSetup::SetupParamBlock block{};
-        block.RequestText = "D9";
-        ComponentSetup::IDEInstall(&block);
-        ASSERT_EQ(ComponentSetup::ProductInstallDir(), dir);
+    // The current suite's directory comes with the request's target.
+    static ComponentSetup::IdeTarget TargetFor(IdeKind kind, int version) {
+        return {kind, version, false, kSuite};
     }
 
     static void InstallEarlier(const std::string& version, const std::string& dir) {
@@ -61,29 +50,29 @@ protected:
 
     static std::optional<std::string> Update(IdeKind kind, int version) {
         {
-            KitPlatform::TRegIniFile ideKey(IdeKey(kind, version));
-            ComponentSetup::UpdateSearchPath(kind, version, ideKey);
+            const KitPlatform::RegistryProfile ideKey(IdeKey(kind, version));
+            ComponentSetup::UpdateSearchPath(TargetFor(kind, version), ideKey);
         }
         return SearchPath(kind, version);
     }
 };
 
-TEST_F(LibraryPath, OldLibraryDirIsTheUpperCasedEntryOfThatVersion) {
+TEST_F(LibraryPath, EarlierLibraryDirIsTheUpperCasedEntryOfThatVersion) {
     InstallEarlier("2.51", "d:\\suite251\\");
-    EXPECT_EQ(ComponentSetup::OldLibraryDir("2.51", IdeKind::Delphi, 7), "D:\\SUITE251\\LIB7;");
-    EXPECT_EQ(ComponentSetup::OldLibraryDir("2.51", IdeKind::CppBuilder, 5),
+    EXPECT_EQ(ComponentSetup::EarlierLibraryDir("2.51", IdeKind::Delphi, 7), "D:\\SUITE251\\LIB7;");
+    EXPECT_EQ(ComponentSetup::EarlierLibraryDir("2.51", IdeKind::CppBuilder, 5),
               "D:\\SUITE251\\LIBBCB5;");
-    EXPECT_EQ(ComponentSetup::OldLibraryDir("2.5", IdeKind::Delphi, 7), "");
+    EXPECT_EQ(ComponentSetup::EarlierLibraryDir("2.5", IdeKind::Delphi, 7), "");
 }
 
-TEST_F(LibraryPath, OldLibraryDirIsEmptyForAVersionWithoutAUsableDirectory) {
+TEST_F(LibraryPath, EarlierLibraryDirIsEmptyForAVersionWithoutAUsableDirectory) {
     KitTest::CreateKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Ostrel\\Ostrel Components\\1.5");
     InstallEarlier("1.6", "");
     KitTest::SetDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\Ostrel\\Ostrel Components\\2.0",
                       "InstallDir", 7);
-    EXPECT_EQ(ComponentSetup::OldLibraryDir("1.5", IdeKind::Delphi, 7), "");
-    EXPECT_EQ(ComponentSetup::OldLibraryDir("1.6", IdeKind::Delphi, 7), "");
-    EXPECT_EQ(ComponentSetup::OldLibraryDir("2.0", IdeKind::Delphi, 7), "");
+    EXPECT_EQ(ComponentSetup::EarlierLibraryDir("1.5", IdeKind::Delphi, 7), "");
+    EXPECT_EQ(ComponentSetup::EarlierLibraryDir("1.6", IdeKind::Delphi, 7), "");
+    EXPECT_EQ(ComponentSetup::EarlierLibraryDir("2.0", IdeKind::Delphi, 7), "");
 }
 
 TEST_F(LibraryPath, SemicolonIsEnsuredBeforeTheCurrentEntryIsAppended) {
@@ -175,43 +164,9 @@ TEST_F(LibraryPath, RemovalTakesTheWholeEntryBehindAnInnerMatch) {
 
 TEST_F(LibraryPath, UnreadableSearchPathPassesTheFailureOn) {
     KitTest::SetDword(HKEY_CURRENT_USER, IdeKey(IdeKind::Delphi, 7) + "\\Library", "Search Path", 1);
-    KitPlatform::TRegIniFile ideKey(IdeKey(IdeKind::Delphi, 7));
-    EXPECT_THROW(ComponentSetup::UpdateSearchPath(IdeKind::Delphi, 7, ideKey),
-                 KitPlatform::ERegistryException);
-}
-
-class PalettePages : public KitTest::Sandbox {};
-
-TEST_F(PalettePages, AllTwentySixValuesGoAndOthersStay) {
-    const std::string palette = ComponentSetup::IdeKeyPath(IdeKind::Delphi, 7) + "\\Palette";
-    const std::vector<std::string> pages = {
-        "Ostrel",        "OsData",         "Ostrel List Pack", "Ostrel List",   "Ostrel Data",
-        "Ostrel Misc",   "Ostrel Panels",  "Ostrel Edits",     "Ostrel Lists",  "Ostrel Buttons",
-        "Ostrel Display", "Ostrel Shell",  "Ostrel Widgets"};
-    for (const std::string& page : pages) {
-        SetString(HKEY_CURRENT_USER, palette, page, "TOsButton");
-        SetString(HKEY_CURRENT_USER, palette, page + ".Hidden", "");
-    }
-    SetString(HKEY_CURRENT_USER, palette, "Standard", "TButton");
-    SetString(HKEY_CURRENT_USER, palette, "Ostrel Extras", "TOsExtra");
-    ASSERT_EQ(KitTest::ValueNames(HKEY_CURRENT_USER, palette).size(), 28u);
-    {
-        KitPlatform::TRegIniFile ideKey(ComponentSetup::IdeKeyPath(IdeKind::Delphi, 7));
-        ComponentSetup::DeleteOldPalettePages(ideKey);
-    }
-    EXPECT_EQ(KitTest::ValueNames(HKEY_CURRENT_USER, palette),
-              (std::vector<std::string>{"Ostrel Extras", "Standard"}));
-    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, palette, "Standard"), "TButton");
-}
-
-TEST_F(PalettePages, MissingPaletteKeyIsNoErrorAndStaysMissing) {
-    const std::string ide = ComponentSetup::IdeKeyPath(IdeKind::CppBuilder, 5);
-    {
-        KitPlatform::TRegIniFile ideKey(ide);
-        EXPECT_NO_THROW(ComponentSetup::DeleteOldPalettePages(ideKey));
-    }
-    EXPECT_TRUE(KitTest::KeyExists(HKEY_CURRENT_USER, ide));
-    EXPECT_FALSE(KitTest::KeyExists(HKEY_CURRENT_USER, ide + "\\Palette"));
+    const KitPlatform::RegistryProfile ideKey(IdeKey(IdeKind::Delphi, 7));
+    EXPECT_THROW(ComponentSetup::UpdateSearchPath(TargetFor(IdeKind::Delphi, 7), ideKey),
+                 KitPlatform::RegistryError);
 }
 
 }  // namespace

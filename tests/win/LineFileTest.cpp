@@ -14,7 +14,7 @@
 
 namespace {
 
-using KitPlatform::EInOutError;
+using KitPlatform::InOutError;
 using KitPlatform::LineFile;
 using KitTest::ReadBytes;
 using KitTest::WriteBytes;
@@ -25,10 +25,22 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 void ExpectInOutError(const std::function<void()>& operation, unsigned long code) {
     try {
         operation();
-        ADD_FAILURE() << "no EInOutError, expected code " << code;
-    } catch (const EInOutError& error) {
+        ADD_FAILURE() << "no InOutError, expected code " << code;
+    } catch (const InOutError& error) {
         EXPECT_EQ(error.Code(), code) << error.what();
     }
+}
+
+// The state a file is in, seen from outside: an operation of the other
+// direction, or a close, is refused with the state's own code.
+void ExpectOpenForReading(LineFile& file) {
+    ExpectInOutError([&] { file.WriteTextLine("x"); }, InOutError::kFileNotOpenForOutput);
+}
+void ExpectOpenForWriting(LineFile& file) {
+    ExpectInOutError([&] { file.ReadTextLine(); }, InOutError::kFileNotOpenForInput);
+}
+void ExpectClosed(LineFile& file) {
+    ExpectInOutError([&] { file.CloseText(); }, InOutError::kFileNotOpen);
 }
 
 class LineFileReading : public KitTest::Sandbox {
@@ -71,7 +83,7 @@ TEST_F(LineFileReading, LastLineWithoutBreakIsWholeAndTheNextReadIsEmpty) {
     EXPECT_EQ(file.ReadTextLine(), "");
     EXPECT_EQ(file.ReadTextLine(), "");
     EXPECT_TRUE(file.AtEndOfText());
-    EXPECT_EQ(file.CurrentState(), LineFile::State::Reading);
+    ExpectOpenForReading(file);
 }
 
 TEST_F(LineFileReading, EmptyFileIsAtItsEndAtOnce) {
@@ -151,12 +163,12 @@ class LineFileWriting : public KitTest::Sandbox {};
 TEST_F(LineFileWriting, EveryLineEndsWithCrLfAndBytesPassUnchanged) {
     LineFile file(PathIn("out.txt"));
     file.CreateTextForWriting();
-    EXPECT_EQ(file.CurrentState(), LineFile::State::Writing);
+    ExpectOpenForWriting(file);
     file.WriteTextLine("");
     file.WriteTextLine(std::string("a\tb\xe4\x00z", 6));
     file.WriteTextLine("ends with CR\r");
     file.CloseText();
-    EXPECT_EQ(file.CurrentState(), LineFile::State::Closed);
+    ExpectClosed(file);
     EXPECT_EQ(ReadBytes(PathIn("out.txt")), std::string("\r\na\tb\xe4\x00z\r\nends with CR\r\r\n", 25));
 
     file.CreateTextForWriting();
@@ -204,7 +216,7 @@ TEST_F(LineFileWriting, CreateEmptiesAndAppendGoesAfterTheLastByte) {
     file.WriteTextLine("b");
     file.CloseText();
     file.OpenTextForAppending();
-    EXPECT_EQ(file.CurrentState(), LineFile::State::Writing);
+    ExpectOpenForWriting(file);
     file.WriteTextLine("c");
     file.CloseText();
     EXPECT_EQ(ReadBytes(PathIn("out.txt")), "a\r\nb\r\nc\r\n");
@@ -223,7 +235,7 @@ TEST_F(LineFileWriting, OpeningAnOpenFileClosesItFirst) {
     file.CreateTextForWriting();
     file.WriteTextLine("kept");
     file.OpenTextForReading();
-    EXPECT_EQ(file.CurrentState(), LineFile::State::Reading);
+    ExpectOpenForReading(file);
     EXPECT_EQ(file.ReadTextLine(), "kept");
     file.OpenTextForAppending();
     file.WriteTextLine("more");
@@ -281,7 +293,7 @@ TEST_F(LineFileErrors, OperationsOutOfStateRaiseTheirCodes) {
 TEST_F(LineFileErrors, FailedOpensRaiseThePlatformCodeAndLeaveTheFileClosed) {
     LineFile missing(PathIn("missing.txt"));
     ExpectInOutError([&] { missing.OpenTextForReading(); }, ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(missing.CurrentState(), LineFile::State::Closed);
+    ExpectClosed(missing);
     ExpectInOutError([&] { missing.OpenTextForAppending(); }, ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(KitTest::FileExists(PathIn("missing.txt")));
 
@@ -294,7 +306,7 @@ TEST_F(LineFileErrors, FailedOpensRaiseThePlatformCodeAndLeaveTheFileClosed) {
     LineFile locked(PathIn("locked.txt"));
     locked.OpenTextForReading();
     ExpectInOutError([&] { locked.CreateTextForWriting(); }, ERROR_ACCESS_DENIED);
-    EXPECT_EQ(locked.CurrentState(), LineFile::State::Closed);
+    ExpectClosed(locked);
     ExpectInOutError([&] { locked.OpenTextForAppending(); }, ERROR_ACCESS_DENIED);
     EXPECT_EQ(ReadBytes(PathIn("locked.txt")), "locked\r\n");
     KitTest::SetReadOnly(PathIn("locked.txt"), false);
@@ -339,7 +351,7 @@ TEST_F(LineFileErrors, PathsLongerThan259CharactersAreRefused) {
              [&] { refused.CreateTextForWriting(); }, [&] { refused.OpenTextForReading(); },
              [&] { refused.OpenTextForAppending(); }}) {
         ExpectInOutError(open, ERROR_FILENAME_EXCED_RANGE);
-        EXPECT_EQ(refused.CurrentState(), LineFile::State::Closed);
+        ExpectClosed(refused);
     }
     EXPECT_FALSE(KitTest::FileExists(tooLong));
 

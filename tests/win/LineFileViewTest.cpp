@@ -17,7 +17,7 @@
 
 namespace {
 
-using KitPlatform::EInOutError;
+using KitPlatform::InOutError;
 using KitPlatform::LineFile;
 using KitTest::ReadBytes;
 using KitTest::WriteBytes;
@@ -89,15 +89,15 @@ TEST_F(LineFileView, AViewNeedsAFileOpenForReading) {
     try {
         file.ReadTextLineView();
         ADD_FAILURE() << "a closed file gave a view";
-    } catch (const EInOutError& error) {
-        EXPECT_EQ(error.Code(), EInOutError::kFileNotOpenForInput);
+    } catch (const InOutError& error) {
+        EXPECT_EQ(error.Code(), InOutError::kFileNotOpenForInput);
     }
     file.CreateTextForWriting();
     try {
         file.ReadTextLineView();
         ADD_FAILURE() << "a file open for writing gave a view";
-    } catch (const EInOutError& error) {
-        EXPECT_EQ(error.Code(), EInOutError::kFileNotOpenForInput);
+    } catch (const InOutError& error) {
+        EXPECT_EQ(error.Code(), InOutError::kFileNotOpenForInput);
     }
 }
 
@@ -199,16 +199,16 @@ TEST_F(LineFileCopy, BothFilesMustBeOpenTheRightWay) {
     try {
         in.CopyTextLinesTo(out, kAll);
         ADD_FAILURE() << "copied from a closed file";
-    } catch (const EInOutError& error) {
-        EXPECT_EQ(error.Code(), EInOutError::kFileNotOpenForInput);
+    } catch (const InOutError& error) {
+        EXPECT_EQ(error.Code(), InOutError::kFileNotOpenForInput);
     }
     in.OpenTextForReading();
     out.CloseText();
     try {
         in.CopyTextLinesTo(out, kAll);
         ADD_FAILURE() << "copied to a closed file";
-    } catch (const EInOutError& error) {
-        EXPECT_EQ(error.Code(), EInOutError::kFileNotOpenForOutput);
+    } catch (const InOutError& error) {
+        EXPECT_EQ(error.Code(), InOutError::kFileNotOpenForOutput);
     }
     // Nothing was taken from the reader.
     EXPECT_EQ(in.ReadTextLine(), "line");

@@ -1,28 +1,35 @@
-// The registry accessors on real keys of the prefix.
-#include "platform/Registry.h"
+// The registry key object and the profile over it, on real keys of the prefix.
+#include "platform/RegistryKey.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "platform/RegistryProfile.h"
 #include "platform/StringList.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/TestRegistry.h"
 
 namespace {
 
-using KitPlatform::ERegistryException;
-using KitPlatform::TRegIniFile;
-using KitPlatform::TRegistry;
-using KitPlatform::TStringList;
+using KitPlatform::RegistryError;
+using KitPlatform::KeyAccess;
+using KitPlatform::RegistryKey;
+using KitPlatform::RegistryProfile;
+using KitPlatform::StringList;
 using namespace KitTest;
+using Names = std::vector<std::string>;
 
 const std::string kIdeKey = "SOFTWARE\\Borland\\Delphi\\7.0";
 
 std::string MessageOf(const std::function<void()>& action) {
     try {
         action();
-    } catch (const ERegistryException& e) {
+    } catch (const RegistryError& e) {
         return e.what();
     }
     return "(nothing raised)";
@@ -30,73 +37,77 @@ std::string MessageOf(const std::function<void()>& action) {
 
 class RegistryAccess : public Sandbox {};
 
-TEST_F(RegistryAccess, RootedAndRelativePathsOnAFreshAccessorOpenTheSameKey) {
+TEST_F(RegistryAccess, PathsWithAndWithoutALeadingBackslashOpenTheSameKey) {
     SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Borland\\Delphi\\7.0", "RootDir", "C:\\D7");
-    TRegistry rooted;
-    rooted.SelectRootKey(HKEY_LOCAL_MACHINE);
-    ASSERT_TRUE(rooted.OpenKeyPath("\\SOFTWARE\\Borland\\Delphi\\7.0", false));
-    EXPECT_EQ(rooted.CurrentPath(), "SOFTWARE\\Borland\\Delphi\\7.0");
-    EXPECT_EQ(rooted.ReadStringValue("RootDir"), "C:\\D7");
+    const RegistryKey rooted =
+        RegistryKey::Open(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Borland\\Delphi\\7.0", KeyAccess::Read);
+    ASSERT_TRUE(rooted.IsOpen());
+    EXPECT_EQ(rooted.ReadString("RootDir"), "C:\\D7");
 
-    TRegistry relative;
-    relative.SelectRootKey(HKEY_LOCAL_MACHINE);
-    ASSERT_TRUE(relative.OpenKeyPath("SOFTWARE\\Borland\\Delphi\\7.0", false));
-    EXPECT_EQ(relative.CurrentPath(), "SOFTWARE\\Borland\\Delphi\\7.0");
-    EXPECT_EQ(relative.ReadStringValue("RootDir"), "C:\\D7");
+    const RegistryKey relative =
+        RegistryKey::Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Borland\\Delphi\\7.0", KeyAccess::Read);
+    ASSERT_TRUE(relative.IsOpen());
+    EXPECT_EQ(relative.ReadString("RootDir"), "C:\\D7");
 }
 
-TEST_F(RegistryAccess, RelativePathResolvesBelowTheCurrentKeyAndRootedFromTheRoot) {
+TEST_F(RegistryAccess, SubkeysResolveBelowTheirKeyAndRootedSectionsFromTheRoot) {
     SetString(HKEY_CURRENT_USER, "SOFTWARE\\Borland\\Delphi\\7.0\\Library", "Search Path", "below");
     SetString(HKEY_CURRENT_USER, "Library", "Search Path", "at root");
-    TRegistry registry;
-    ASSERT_TRUE(registry.OpenKeyPath(kIdeKey, false));
-    ASSERT_TRUE(registry.OpenKeyPath("Library", false));
-    EXPECT_EQ(registry.CurrentPath(), kIdeKey + "\\Library");
-    EXPECT_EQ(registry.ReadStringValue("Search Path"), "below");
+    const RegistryKey ide = RegistryKey::Open(HKEY_CURRENT_USER, kIdeKey, KeyAccess::ReadWrite);
+    ASSERT_TRUE(ide.IsOpen());
+    const RegistryKey library = RegistryKey::Open(ide.Handle(), "Library", KeyAccess::Read);
+    ASSERT_TRUE(library.IsOpen());
+    EXPECT_EQ(library.ReadString("Search Path"), "below");
+    EXPECT_EQ(RegistryKey::Open(HKEY_CURRENT_USER, "\\Library", KeyAccess::Read)
+                  .ReadString("Search Path"),
+              "at root");
 
-    ASSERT_TRUE(registry.OpenKeyPath("\\Library", false));
-    EXPECT_EQ(registry.CurrentPath(), "Library");
-    EXPECT_EQ(registry.ReadStringValue("Search Path"), "at root");
+    const RegistryProfile profile(kIdeKey);
+    EXPECT_EQ(profile.ReadSectionString("Library", "Search Path", ""), "below");
+    EXPECT_EQ(profile.ReadSectionString("\\Library", "Search Path", ""), "at root");
     DeleteKeyTree(HKEY_CURRENT_USER, "Library");
 }
 
-TEST_F(RegistryAccess, FailedOpenKeepsThePreviousKeyCurrent) {
+TEST_F(RegistryAccess, AFailedOpenGivesAClosedKeyAndLeavesTheOthersAlone) {
     SetString(HKEY_CURRENT_USER, kIdeKey, "Name", "kept");
-    TRegistry registry;
-    ASSERT_TRUE(registry.OpenKeyPath(kIdeKey, false));
-    EXPECT_FALSE(registry.OpenKeyPath("No Such Key", false));
-    EXPECT_FALSE(registry.OpenKeyPath("\\SOFTWARE\\No Such Key", false));
-    EXPECT_EQ(registry.CurrentPath(), kIdeKey);
-    EXPECT_EQ(registry.ReadStringValue("Name"), "kept");
+    const RegistryKey ide = RegistryKey::Open(HKEY_CURRENT_USER, kIdeKey, KeyAccess::ReadWrite);
+    ASSERT_TRUE(ide.IsOpen());
+    EXPECT_FALSE(RegistryKey::Open(ide.Handle(), "No Such Key", KeyAccess::ReadWrite).IsOpen());
+    EXPECT_FALSE(RegistryKey::Open(HKEY_CURRENT_USER, "\\SOFTWARE\\No Such Key",
+                                   KeyAccess::ReadWrite)
+                     .IsOpen());
+    EXPECT_EQ(ide.ReadString("Name"), "kept");
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\No Such Key"));
 }
 
-TEST_F(RegistryAccess, OpeningWithCreationMakesEveryMissingKeyOfThePath) {
-    TRegistry registry;
-    ASSERT_TRUE(registry.OpenKeyPath("SOFTWARE\\Borland\\C++Builder\\6.0\\Known Packages", true));
+TEST_F(RegistryAccess, CreatingMakesEveryMissingKeyOfThePath) {
+    const RegistryKey created =
+        RegistryKey::Create(HKEY_CURRENT_USER, "SOFTWARE\\Borland\\C++Builder\\6.0\\Known Packages",
+                            KeyAccess::ReadWrite);
+    EXPECT_TRUE(created.IsOpen());
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Borland\\C++Builder\\6.0\\Known Packages"));
 }
 
-TEST_F(RegistryAccess, SwitchingTheRootClosesTheCurrentKey) {
+TEST_F(RegistryAccess, AKeyBelongsToItsRootAndMovesWithItsOwner) {
     SetString(HKEY_CURRENT_USER, kIdeKey, "Name", "user");
-    TRegistry registry;
-    ASSERT_TRUE(registry.OpenKeyPath(kIdeKey, false));
-    registry.SelectRootKey(HKEY_CURRENT_USER);
-    EXPECT_NE(registry.CurrentKey(), nullptr) << "selecting the root in use changes nothing";
-    registry.SelectRootKey(HKEY_LOCAL_MACHINE);
-    EXPECT_EQ(registry.CurrentKey(), nullptr);
-    EXPECT_EQ(registry.CurrentPath(), "");
-    EXPECT_EQ(registry.ReadStringValue("Name"), "");
+    RegistryKey user = RegistryKey::Open(HKEY_CURRENT_USER, kIdeKey, KeyAccess::ReadWrite);
+    ASSERT_TRUE(user.IsOpen());
+    EXPECT_FALSE(RegistryKey::Open(HKEY_LOCAL_MACHINE, kIdeKey, KeyAccess::Read).IsOpen())
+        << "the same path under the other root is another key";
+    RegistryKey moved = std::move(user);
+    EXPECT_FALSE(user.IsOpen());
+    EXPECT_EQ(user.ReadString("Name"), std::nullopt);
+    EXPECT_EQ(moved.ReadString("Name"), "user");
 }
 
-TEST_F(RegistryAccess, ReadingMissingValuesOrWithoutAKeyGivesEmptyText) {
+TEST_F(RegistryAccess, MissingValuesAndClosedKeysReadAsMissingAndEmptyValuesAsEmpty) {
     CreateKey(HKEY_CURRENT_USER, kIdeKey);
-    TRegistry registry;
-    EXPECT_EQ(registry.ReadStringValue("Anything"), "");
-    ASSERT_TRUE(registry.OpenKeyPath(kIdeKey, false));
-    EXPECT_EQ(registry.ReadStringValue("Missing"), "");
+    EXPECT_EQ(RegistryKey().ReadString("Anything"), std::nullopt);
+    const RegistryKey ide = RegistryKey::Open(HKEY_CURRENT_USER, kIdeKey, KeyAccess::ReadWrite);
+    ASSERT_TRUE(ide.IsOpen());
+    EXPECT_EQ(ide.ReadString("Missing"), std::nullopt);
     SetRaw(HKEY_CURRENT_USER, kIdeKey, "Zero", REG_SZ, "");
-    EXPECT_EQ(registry.ReadStringValue("Zero"), "");
+    EXPECT_EQ(ide.ReadString("Zero"), "");
 }
 
 TEST_F(RegistryAccess, StringsAreReadAsStoredUpToTheFirstNul) {
@@ -105,59 +116,62 @@ TEST_F(RegistryAccess, StringsAreReadAsStoredUpToTheFirstNul) {
     SetRaw(HKEY_CURRENT_USER, kIdeKey, "Unterminated", REG_SZ, "abc");
     const std::string big(65536, 'x');
     SetString(HKEY_CURRENT_USER, kIdeKey, "Big", big);
-    TRegistry registry;
-    ASSERT_TRUE(registry.OpenKeyPath(kIdeKey, false));
-    EXPECT_EQ(registry.ReadStringValue("Expand"), "%WINDIR%\\x");
-    EXPECT_EQ(registry.ReadStringValue("Embedded"), "abc");
-    EXPECT_EQ(registry.ReadStringValue("Unterminated"), "abc");
-    EXPECT_EQ(registry.ReadStringValue("Big"), big);
+    const RegistryKey ide = RegistryKey::Open(HKEY_CURRENT_USER, kIdeKey, KeyAccess::Read);
+    ASSERT_TRUE(ide.IsOpen());
+    EXPECT_EQ(ide.ReadString("Expand"), "%WINDIR%\\x");
+    EXPECT_EQ(ide.ReadString("Embedded"), "abc");
+    EXPECT_EQ(ide.ReadString("Unterminated"), "abc");
+    EXPECT_EQ(ide.ReadString("Big"), big);
 }
 
 TEST_F(RegistryAccess, NonStringValuesRaiseInvalidDataType) {
     SetDword(HKEY_CURRENT_USER, kIdeKey, "Count", 7);
     SetRaw(HKEY_CURRENT_USER, kIdeKey, "Blob", REG_BINARY, "\x01\x02");
     SetRaw(HKEY_CURRENT_USER, kIdeKey, "Multi", REG_MULTI_SZ, std::string("a\0b\0\0", 5));
-    TRegistry registry;
-    ASSERT_TRUE(registry.OpenKeyPath(kIdeKey, false));
-    EXPECT_EQ(MessageOf([&] { registry.ReadStringValue("Count"); }),
-              "Invalid data type for 'Count'");
-    EXPECT_EQ(MessageOf([&] { registry.ReadStringValue("Blob"); }), "Invalid data type for 'Blob'");
-    EXPECT_EQ(MessageOf([&] { registry.ReadStringValue("Multi"); }),
-              "Invalid data type for 'Multi'");
+    const RegistryKey ide = RegistryKey::Open(HKEY_CURRENT_USER, kIdeKey, KeyAccess::Read);
+    ASSERT_TRUE(ide.IsOpen());
+    EXPECT_EQ(MessageOf([&] { ide.ReadString("Count"); }), "Invalid data type for 'Count'");
+    EXPECT_EQ(MessageOf([&] { ide.ReadString("Blob"); }), "Invalid data type for 'Blob'");
+    EXPECT_EQ(MessageOf([&] { ide.ReadString("Multi"); }), "Invalid data type for 'Multi'");
 }
 
 TEST_F(RegistryAccess, WritingReplacesAValueOfAnotherTypeWithAString) {
     SetDword(HKEY_CURRENT_USER, kIdeKey, "Value", 1);
-    TRegistry registry;
-    ASSERT_TRUE(registry.OpenKeyPath(kIdeKey, false));
-    registry.WriteStringValue("Value", "text");
+    const RegistryKey ide = RegistryKey::Open(HKEY_CURRENT_USER, kIdeKey, KeyAccess::ReadWrite);
+    ASSERT_TRUE(ide.IsOpen());
+    ide.WriteString("Value", "text");
     const auto stored = ReadValue(HKEY_CURRENT_USER, kIdeKey, "Value");
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(stored->bytes, std::string("text\0", 5));
 }
 
-TEST_F(RegistryAccess, WritingWithoutAnOpenKeyRaises) {
-    TRegistry registry;
-    EXPECT_EQ(MessageOf([&] { registry.WriteStringValue("Name", "x"); }),
+TEST_F(RegistryAccess, WritingWithoutAnOpenKeyOrThroughAReadOnlyOneRaises) {
+    EXPECT_EQ(MessageOf([&] { RegistryKey().WriteString("Name", "x"); }),
               "Failed to set data for 'Name'");
+    CreateKey(HKEY_CURRENT_USER, kIdeKey);
+    const RegistryKey readOnly = RegistryKey::Open(HKEY_CURRENT_USER, kIdeKey, KeyAccess::Read);
+    ASSERT_TRUE(readOnly.IsOpen());
+    EXPECT_EQ(MessageOf([&] { readOnly.WriteString("Name", "x"); }),
+              "Failed to set data for 'Name'");
+    EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, kIdeKey, "Name"));
 }
 
-// ---- TRegIniFile -----------------------------------------------------------
+// ---- RegistryProfile ---------------------------------------------------------
 
 class ProfileKey : public Sandbox {};
 
 TEST_F(ProfileKey, ConstructionCreatesTheProfileKeyBelowTheCurrentUser) {
-    TRegIniFile ide(kIdeKey);
+    const RegistryProfile ide(kIdeKey);
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kIdeKey));
-    EXPECT_EQ(ide.CurrentPath(), kIdeKey);
-    EXPECT_EQ(ide.ProfilePath(), kIdeKey);
+    ide.WriteSectionString("Library", "Search Path", "x;");
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kIdeKey + "\\Library", "Search Path"), "x;");
 }
 
 TEST_F(ProfileKey, ReadGivesTheDefaultOnlyForAMissingSectionOrEntry) {
     SetString(HKEY_CURRENT_USER, kIdeKey + "\\Library", "Search Path", "");
     SetString(HKEY_CURRENT_USER, kIdeKey + "\\Library", "Browsing Path", "C:\\B;");
-    TRegIniFile ide(kIdeKey);
+    const RegistryProfile ide(kIdeKey);
     EXPECT_EQ(ide.ReadSectionString("Missing", "Search Path", "dflt"), "dflt");
     EXPECT_EQ(ide.ReadSectionString("Library", "Missing", "dflt"), "dflt");
     EXPECT_EQ(ide.ReadSectionString("Library", "Search Path", "dflt"), "");
@@ -165,31 +179,29 @@ TEST_F(ProfileKey, ReadGivesTheDefaultOnlyForAMissingSectionOrEntry) {
 }
 
 TEST_F(ProfileKey, WriteCreatesAMissingSectionAndStoresAString) {
-    TRegIniFile ide(kIdeKey);
+    const RegistryProfile ide(kIdeKey);
     ide.WriteSectionString("Known Packages", "C:\\S\\Bin\\A.bpl", "Desc");
-    const auto stored = ReadValue(HKEY_CURRENT_USER, kIdeKey + "\\Known Packages", "C:\\S\\Bin\\A.bpl");
+    const auto stored =
+        ReadValue(HKEY_CURRENT_USER, kIdeKey + "\\Known Packages", "C:\\S\\Bin\\A.bpl");
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(stored->Text(), "Desc");
 }
 
-TEST_F(ProfileKey, ListingFillsNamesOnlyAndLeavesTheListAloneForAMissingSection) {
+TEST_F(ProfileKey, ListingGivesNamesOnlyAndNothingForAMissingSection) {
     SetString(HKEY_CURRENT_USER, kIdeKey + "\\Known Packages", "C:\\A.bpl", "a");
     SetDword(HKEY_CURRENT_USER, kIdeKey + "\\Known Packages", "C:\\B.bpl", 2);
     CreateKey(HKEY_CURRENT_USER, kIdeKey + "\\Empty");
-    TRegIniFile ide(kIdeKey);
+    const RegistryProfile ide(kIdeKey);
 
-    TStringList list;
-    list.AddItem("before");
-    ide.ListSectionValues("Missing", list);
-    ASSERT_EQ(list.ItemCount(), 1);
-    EXPECT_EQ(list.ItemAt(0), "before");
+    EXPECT_EQ(ide.ListSectionValues("Missing"), std::nullopt);
+    EXPECT_EQ(ide.ListSectionValues("Empty"), Names{});
 
-    ide.ListSectionValues("Empty", list);
-    EXPECT_EQ(list.ItemCount(), 0);
-
-    ide.ListSectionValues("Known Packages", list);
-    ASSERT_EQ(list.ItemCount(), 2);
+    const std::optional<Names> names = ide.ListSectionValues("Known Packages");
+    ASSERT_TRUE(names);
+    ASSERT_EQ(names->size(), 2u);
+    StringList list;
+    for (const std::string& name : *names) list.AddItem(name);
     EXPECT_NE(list.FindItem("C:\\A.bpl"), -1);
     EXPECT_NE(list.FindItem("C:\\B.bpl"), -1);
 }
@@ -198,16 +210,16 @@ TEST_F(ProfileKey, ListingReadsLongNamesWhole) {
     const std::string longName = "C:\\" + std::string(5000, 'n') + ".bpl";
     SetString(HKEY_CURRENT_USER, kIdeKey + "\\Known Packages", longName, "x");
     SetString(HKEY_CURRENT_USER, kIdeKey + "\\Known Packages", "short", "x");
-    TRegIniFile ide(kIdeKey);
-    TStringList list;
-    ide.ListSectionValues("Known Packages", list);
-    ASSERT_EQ(list.ItemCount(), 2);
-    EXPECT_NE(list.FindItem(longName), -1);
+    const RegistryProfile ide(kIdeKey);
+    const std::optional<Names> names = ide.ListSectionValues("Known Packages");
+    ASSERT_TRUE(names);
+    ASSERT_EQ(names->size(), 2u);
+    EXPECT_TRUE(std::find(names->begin(), names->end(), longName) != names->end());
 }
 
 TEST_F(ProfileKey, DeletingMissingValuesOrSectionsHasNoEffect) {
     SetString(HKEY_CURRENT_USER, kIdeKey + "\\Palette", "Other", "x");
-    TRegIniFile ide(kIdeKey);
+    const RegistryProfile ide(kIdeKey);
     ide.DeleteSectionValue("Palette", "Missing");
     ide.DeleteSectionValue("No Section", "Other");
     ide.DeleteSectionValue("Palette", "Other");
@@ -216,24 +228,24 @@ TEST_F(ProfileKey, DeletingMissingValuesOrSectionsHasNoEffect) {
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kIdeKey + "\\No Section"));
 }
 
-TEST_F(ProfileKey, TheProfileKeyIsCurrentAgainAfterEveryOperationEvenOneThatRaised) {
+TEST_F(ProfileKey, TheProfileKeyServesEveryOperationAfterOneThatRaised) {
     SetDword(HKEY_CURRENT_USER, kIdeKey + "\\Library", "Search Path", 5);
     SetString(HKEY_CURRENT_USER, kIdeKey, "Marker", "profile");
-    TRegIniFile ide(kIdeKey);
-    const HKEY profile = ide.CurrentKey();
+    const RegistryProfile ide(kIdeKey);
 
     EXPECT_EQ(MessageOf([&] { ide.ReadSectionString("Library", "Search Path", ""); }),
               "Invalid data type for 'Search Path'");
-    EXPECT_EQ(ide.CurrentKey(), profile);
-    EXPECT_EQ(ide.ReadStringValue("Marker"), "profile");
+    // The empty section is the profile key itself.
+    EXPECT_EQ(ide.ReadSectionString("", "Marker", ""), "profile");
 
     ide.WriteSectionString("Library", "Other", "x");
-    TStringList list;
-    ide.ListSectionValues("Library", list);
+    std::optional<Names> names = ide.ListSectionValues("Library");
+    ASSERT_TRUE(names);
+    std::sort(names->begin(), names->end());
+    EXPECT_EQ(names, (Names{"Other", "Search Path"}));
     ide.DeleteSectionValue("Library", "Other");
-    EXPECT_EQ(ide.CurrentKey(), profile);
-    EXPECT_EQ(ide.CurrentPath(), kIdeKey);
-    EXPECT_EQ(ide.ReadStringValue("Marker"), "profile");
+    EXPECT_EQ(ide.ListSectionValues("Library"), (Names{"Search Path"}));
+    EXPECT_EQ(ide.ReadSectionString("", "Marker", ""), "profile");
 }
 
 // A profile key that can be neither opened nor created must not send the
@@ -242,15 +254,11 @@ TEST_F(ProfileKey, WithoutItsProfileKeySectionsActOnNothing) {
     // A key path that no registry accepts: a name longer than 255 characters.
     const std::string impossible = "SOFTWARE\\Borland\\" + std::string(300, 'k');
     SetString(HKEY_CURRENT_USER, "Known Packages", "Sentinel", "root value");
-    TRegIniFile ide(impossible);
-    ASSERT_EQ(ide.CurrentKey(), nullptr);
+    const RegistryProfile ide(impossible);
+    ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, impossible));
 
     EXPECT_EQ(ide.ReadSectionString("Known Packages", "Sentinel", "dflt"), "dflt");
-    TStringList list;
-    list.AddItem("kept");
-    ide.ListSectionValues("Known Packages", list);
-    ASSERT_EQ(list.ItemCount(), 1);
-    EXPECT_EQ(list.ItemAt(0), "kept");
+    EXPECT_EQ(ide.ListSectionValues("Known Packages"), std::nullopt);
     EXPECT_EQ(MessageOf([&] { ide.WriteSectionString("Known Packages", "New", "x"); }),
               "Failed to create key Known Packages");
     ide.DeleteSectionValue("Known Packages", "Sentinel");
@@ -260,10 +268,10 @@ TEST_F(ProfileKey, WithoutItsProfileKeySectionsActOnNothing) {
     DeleteKeyTree(HKEY_CURRENT_USER, "Known Packages");
 }
 
-// ---- TStringList -----------------------------------------------------------
+// ---- StringList -----------------------------------------------------------
 
 TEST(StringList, FindIgnoresCaseAndYieldsTheFirstEqualEntry) {
-    TStringList list;
+    StringList list;
     list.AddItem("VCL50.BPI");
     list.AddItem("");
     list.AddItem("vcl50.bpi");
@@ -274,25 +282,23 @@ TEST(StringList, FindIgnoresCaseAndYieldsTheFirstEqualEntry) {
 }
 
 TEST(StringList, RemovingMovesTheLaterEntriesUp) {
-    TStringList list;
+    StringList list;
     for (const char* s : {"a", "b", "a", "c"}) list.AddItem(s);
     list.RemoveItemAt(list.FindItem("A"));
-    ASSERT_EQ(list.ItemCount(), 3);
-    EXPECT_EQ(list.ItemAt(0), "b");
-    EXPECT_EQ(list.ItemAt(1), "a");
-    EXPECT_EQ(list.ItemAt(2), "c");
+    EXPECT_EQ(list.Items(), (Names{"b", "a", "c"}));
 }
 
 TEST(StringList, IndexOutsideTheListRaisesWithTheIndex) {
-    TStringList list;
+    StringList list;
     list.AddItem("x");
     try {
-        list.ItemAt(1);
+        list.RemoveItemAt(1);
         FAIL() << "nothing raised";
-    } catch (const KitPlatform::EStringListError& e) {
+    } catch (const KitPlatform::StringListError& e) {
         EXPECT_STREQ(e.what(), "List index out of bounds (1)");
     }
-    EXPECT_THROW(list.RemoveItemAt(-1), KitPlatform::EStringListError);
+    EXPECT_THROW(list.RemoveItemAt(-1), KitPlatform::StringListError);
+    EXPECT_EQ(list.Items(), Names{"x"});
 }
 
 }  // namespace

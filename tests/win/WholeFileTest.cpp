@@ -11,7 +11,7 @@
 
 namespace {
 
-using KitPlatform::EInOutError;
+using KitPlatform::InOutError;
 using KitPlatform::ReadFilePrefix;
 using KitTest::WriteBytes;
 using namespace std::string_literals;
@@ -48,8 +48,8 @@ TEST_F(FilePrefix, ALongerFileIsCutAtTheLimitAcrossReads) {
 TEST_F(FilePrefix, AMissingFileRaisesWithThePlatformsCode) {
     try {
         ReadFilePrefix(PathIn("missing.bpr"), 16);
-        ADD_FAILURE() << "no EInOutError for a missing file";
-    } catch (const EInOutError& error) {
+        ADD_FAILURE() << "no InOutError for a missing file";
+    } catch (const InOutError& error) {
         EXPECT_EQ(error.Code(), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND)) << error.what();
     }
 }

@@ -1,8 +1,7 @@
-// The unit that integrates the suite into one IDE per call: the entry point
-// with its process-wide state, discovery, the registrations and the help merge.
+// The entry points of the unit that integrates the suite into one IDE per
+// call (discovery, the registration and the help merge) and takes it out
+// again. They keep no state between calls.
 #pragma once
-
-#include <string>
 
 namespace ComponentSetup {
 
@@ -25,9 +24,5 @@ int IDEUninstall(const void* paramBlock) noexcept;
 
 // The request text's address as the block holds it; null for a null block.
 const char* RequestTextOf(const void* paramBlock) noexcept;
-
-// The suite's "InstallDir" as stored (ending with a backslash), read afresh
-// by every call of IDEInstall.
-const std::string& ProductInstallDir() noexcept;
 
 }  // namespace ComponentSetup

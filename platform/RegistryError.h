@@ -6,7 +6,7 @@
 namespace KitPlatform {
 
 // Raised by the registry accessors; the message names the key or value.
-class ERegistryException : public std::runtime_error {
+class RegistryError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
