@@ -72,17 +72,7 @@ void LayOut(const std::string& path, const std::string& bytes) {
 
 std::string Shown(const std::string& bytes) {
     if (bytes.size() > 300) return "<" + std::to_string(bytes.size()) + " bytes>";
-    std::string shown;
-    for (const unsigned char c : bytes) {
-        if (c >= 32 && c < 127) {
-            shown += static_cast<char>(c);
-        } else {
-            char hex[8];
-            snprintf(hex, sizeof hex, "\\x%02x", c);
-            shown += hex;
-        }
-    }
-    return shown;
+    return Printable(bytes);
 }
 
 void ExpectSameTree(const std::map<std::string, std::string>& expected,

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <stdexcept>
 #include <vector>
 
@@ -92,5 +93,19 @@ std::string PathOfLength(const std::string& base, std::size_t length) {
 HeldOpenFile::HeldOpenFile(const std::string& path, DWORD access, DWORD sharing)
     : handle_(CreateFileA(path.c_str(), access, sharing, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+
+std::string Printable(const std::string& bytes) {
+    std::string shown;
+    for (const unsigned char c : bytes) {
+        if (c >= 32 && c < 127) {
+            shown += static_cast<char>(c);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            shown += hex;
+        }
+    }
+    return shown;
+}
 
 }  // namespace KitTest

@@ -18,6 +18,10 @@ std::optional<std::string> ReadBytes(const std::string& path);
 bool FileExists(const std::string& path);
 void SetReadOnly(const std::string& path, bool readOnly);
 
+// The bytes as printable text: every byte outside 32-126 as \xNN, so that a
+// failure message shows line breaks, NULs and control bytes as they are.
+std::string Printable(const std::string& bytes);
+
 // A directory path below base exactly length characters long.
 std::string PathOfLength(const std::string& base, std::size_t length);
 

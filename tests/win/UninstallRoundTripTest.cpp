@@ -107,19 +107,7 @@ void ReadFiles(const std::string& dir, const std::string& prefix, Files& files) 
     FindClose(find);
 }
 
-std::string Shown(const std::string& bytes) {
-    std::string shown;
-    for (const unsigned char c : bytes) {
-        if (c >= 32 && c < 127) {
-            shown += static_cast<char>(c);
-        } else {
-            char hex[8];
-            snprintf(hex, sizeof hex, "\\x%02x", c);
-            shown += hex;
-        }
-    }
-    return shown;
-}
+std::string Shown(const std::string& bytes) { return Printable(bytes); }
 
 // ---- Text views used by the residue rules -----------------------------------------
 
