@@ -5,10 +5,21 @@
 # source, header, module-definition and resource file is in a list of its
 # folder's Sources.cmake, every listed file exists, and each list is sorted.
 cmake_policy(SET CMP0057 NEW)  # if(IN_LIST)
+cmake_policy(SET CMP0009 NEW)  # GLOB_RECURSE does not follow symbolic links
 
-file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} LIST_DIRECTORIES false
-     ${SOURCE_DIR}/*.cpp ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.def ${SOURCE_DIR}/*.rc)
-list(FILTER files EXCLUDE REGEX "^(build[^/]*|\\.[^/]*)/")
+# The tree's own folders only: build trees hold Wine prefixes, whose drive
+# links lead to the whole file system.
+file(GLOB tops RELATIVE ${SOURCE_DIR} LIST_DIRECTORIES true ${SOURCE_DIR}/*)
+list(FILTER tops EXCLUDE REGEX "^(build|\\.)")
+set(files)
+foreach(top IN LISTS tops)
+  if(IS_DIRECTORY ${SOURCE_DIR}/${top})
+    file(GLOB_RECURSE found RELATIVE ${SOURCE_DIR} LIST_DIRECTORIES false
+         ${SOURCE_DIR}/${top}/*.cpp ${SOURCE_DIR}/${top}/*.h
+         ${SOURCE_DIR}/${top}/*.def ${SOURCE_DIR}/${top}/*.rc)
+    list(APPEND files ${found})
+  endif()
+endforeach()
 
 set(folders)
 foreach(file IN LISTS files)

@@ -14,6 +14,7 @@ gtest_discover_tests(kitsetup_text_tests DISCOVERY_MODE PRE_TEST)
 add_test(NAME build.EverySourceFileIsInItsFoldersList
          COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
                  -P ${PROJECT_SOURCE_DIR}/cmake/CheckSourceLists.cmake)
+set_tests_properties(build.EverySourceFileIsInItsFoldersList PROPERTIES TIMEOUT 60)
 
 if(KITSETUP_FUZZ)
   include(${PROJECT_SOURCE_DIR}/fuzz/Fuzz.cmake)
