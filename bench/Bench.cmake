@@ -1,7 +1,7 @@
 # The benchmark of one IDEInstall request against the least work it needs.
 # Built with the tests so that it keeps compiling; run only by tools/bench.sh,
 # since timings have no place in the test run.
-file(GLOB KITSETUP_BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/*.cpp)
+include(${CMAKE_CURRENT_LIST_DIR}/Sources.cmake)
 add_executable(kitsetup_bench ${KITSETUP_BENCH_SOURCES})
 target_link_libraries(kitsetup_bench PRIVATE kitsetup_test_support psapi)
 target_link_options(kitsetup_bench PRIVATE ${KITSETUP_TEST_LINK_OPTIONS})

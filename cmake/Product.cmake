@@ -1,19 +1,16 @@
 # KitSetup.dll: one undecorated stdcall export at ordinal 1, a version
-# resource, and no imports beyond the system DLLs.
+# resource, and no imports beyond the system DLLs; and kitsetup.exe beside it.
 enable_language(RC)
+include(${PROJECT_SOURCE_DIR}/KitSetup/Sources.cmake)
 
-# The MSVC linker matches the undecorated name itself; GNU ld is told which
-# decorated symbol the name stands for.
 if(MSVC)
-  set(KITSETUP_DEF ${PROJECT_SOURCE_DIR}/KitSetup/KitSetup.msvc.def)
+  set(KITSETUP_DEF ${KITSETUP_DLL_MSVC_DEF})
 else()
-  set(KITSETUP_DEF ${PROJECT_SOURCE_DIR}/KitSetup/KitSetup.def)
+  set(KITSETUP_DEF ${KITSETUP_DLL_GNU_DEF})
 endif()
-add_library(KitSetup SHARED
-  ${PROJECT_SOURCE_DIR}/KitSetup/KitSetup.cpp
-  ${KITSETUP_DEF}
-  ${PROJECT_SOURCE_DIR}/KitSetup/KitSetup.rc)
+add_library(KitSetup SHARED ${KITSETUP_DLL_SOURCES} ${KITSETUP_DEF})
 set_target_properties(KitSetup PROPERTIES PREFIX "" OUTPUT_NAME KitSetup)
+target_compile_definitions(KitSetup PRIVATE ${KITSETUP_PRODUCT_DEFINITIONS})
 target_link_libraries(KitSetup PRIVATE kitsetup_core)
 if(MINGW)
   target_link_options(KitSetup PRIVATE -static -static-libgcc -static-libstdc++)
@@ -21,7 +18,4 @@ endif()
 
 install(TARGETS KitSetup RUNTIME DESTINATION bin LIBRARY DESTINATION bin)
 
-file(GLOB KITSETUP_HOST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/*.cpp)
-if(KITSETUP_HOST_SOURCES)
-  include(${PROJECT_SOURCE_DIR}/host/Host.cmake OPTIONAL)
-endif()
+include(${PROJECT_SOURCE_DIR}/host/Host.cmake)

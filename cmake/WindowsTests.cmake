@@ -2,7 +2,6 @@
 # Wine in a prefix that this build tree creates and owns.
 enable_testing()
 include(ExternalProject)
-include(GoogleTest)
 
 # --- The product, built exactly as it ships (win32 thread model) -----------
 set(KITSETUP_PRODUCT_TOOLCHAIN ${PROJECT_SOURCE_DIR}/cmake/toolchains/mingw-i686-win32.cmake
@@ -32,16 +31,11 @@ add_custom_target(wine_prefix ALL DEPENDS ${KITSETUP_WINEPREFIX}/.kitsetup-ready
 set(CMAKE_CROSSCOMPILING_EMULATOR ${KITSETUP_WINE_TOOL};run;${KITSETUP_WINEPREFIX})
 
 # --- GoogleTest, from Debian's sources, with this cross-compiler ------------
-set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
-set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-set(KITSETUP_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
-add_subdirectory(${KITSETUP_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(${PROJECT_SOURCE_DIR}/cmake/GoogleTest.cmake)
 
-set(KITSETUP_TEST_DEFINITIONS _WIN32_WINNT=0x0601 WINVER=0x0601 WIN32_LEAN_AND_MEAN NOMINMAX)
 set(KITSETUP_TEST_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
 
-file(GLOB KITSETUP_TEST_SUPPORT_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/support/*.cpp)
+include(${PROJECT_SOURCE_DIR}/tests/support/Sources.cmake)
 add_library(kitsetup_test_support STATIC ${KITSETUP_TEST_SUPPORT_SOURCES})
 target_include_directories(kitsetup_test_support PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_definitions(kitsetup_test_support PUBLIC ${KITSETUP_TEST_DEFINITIONS})
@@ -49,14 +43,14 @@ target_link_libraries(kitsetup_test_support PUBLIC GTest::gtest advapi32 user32 
 
 # One test program for the Windows code, one for the text rules (the same
 # sources also run natively).
-file(GLOB KITSETUP_WIN_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win/*.cpp)
+include(${PROJECT_SOURCE_DIR}/tests/win/Sources.cmake)
 add_executable(kitsetup_tests ${KITSETUP_WIN_TEST_SOURCES})
 # Its main (tests/support/TestMain.cpp) redirects the registry roots first.
 target_link_libraries(kitsetup_tests PRIVATE kitsetup_core kitsetup_test_support GTest::gtest)
 target_link_options(kitsetup_tests PRIVATE ${KITSETUP_TEST_LINK_OPTIONS})
 add_dependencies(kitsetup_tests kitsetup_product wine_prefix)
 
-file(GLOB KITSETUP_TEXT_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/text/*.cpp)
+include(${PROJECT_SOURCE_DIR}/tests/text/Sources.cmake)
 add_executable(kitsetup_text_tests ${KITSETUP_TEXT_TEST_SOURCES})
 target_link_libraries(kitsetup_text_tests PRIVATE kitsetup_text GTest::gtest_main)
 target_link_options(kitsetup_text_tests PRIVATE ${KITSETUP_TEST_LINK_OPTIONS})
@@ -73,9 +67,10 @@ endforeach()
 add_test(NAME wine_prefix_stop COMMAND ${KITSETUP_WINE_TOOL} stop ${KITSETUP_WINEPREFIX})
 set_tests_properties(wine_prefix_stop PROPERTIES FIXTURES_CLEANUP wine)
 
-file(GLOB KITSETUP_EXTRA_TEST_CMAKE CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/*.cmake)
-foreach(extra ${KITSETUP_EXTRA_TEST_CMAKE})
-  include(${extra})
-endforeach()
-
-include(${PROJECT_SOURCE_DIR}/bench/Bench.cmake OPTIONAL)
+# kitsetup.exe with its stand-in DLLs and the sample machine, the example
+# installer, and the benchmark (built only, so that it keeps compiling).
+include(${PROJECT_SOURCE_DIR}/tests/Host.cmake)
+include(${PROJECT_SOURCE_DIR}/tests/Nsis.cmake)
+# After Nsis.cmake: it uses boxcloser.exe, defined there.
+include(${PROJECT_SOURCE_DIR}/tests/Inno.cmake)
+include(${PROJECT_SOURCE_DIR}/bench/Bench.cmake)

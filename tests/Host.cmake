@@ -10,12 +10,10 @@ function(kitsetup_host_test_dll name)
   add_dependencies(kitsetup_tests ${name})
 endfunction()
 
-kitsetup_host_test_dll(HostProbe
-  ${PROJECT_SOURCE_DIR}/tests/host/HostProbe.cpp ${PROJECT_SOURCE_DIR}/tests/host/HostProbe.def)
-kitsetup_host_test_dll(HostNoExport ${PROJECT_SOURCE_DIR}/tests/host/HostNoExport.cpp)
-kitsetup_host_test_dll(HostSwappedOrdinal
-  ${PROJECT_SOURCE_DIR}/tests/host/HostSwappedOrdinal.cpp
-  ${PROJECT_SOURCE_DIR}/tests/host/HostSwappedOrdinal.def)
+include(${CMAKE_CURRENT_LIST_DIR}/host/Sources.cmake)
+kitsetup_host_test_dll(HostNoExport ${KITSETUP_HOST_NO_EXPORT_SOURCES})
+kitsetup_host_test_dll(HostProbe ${KITSETUP_HOST_PROBE_SOURCES})
+kitsetup_host_test_dll(HostSwappedOrdinal ${KITSETUP_HOST_SWAPPED_ORDINAL_SOURCES})
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 # Its own prefix, so that the sample machine never meets the other tests' keys.

@@ -2,7 +2,8 @@
 # tree's KitSetup.dll and run under Wine on the sample machine: silently, in
 # both editions, and through its wizard. boxcloser.exe plays the person who
 # acknowledges the information boxes, from outside the installer's process.
-add_executable(boxcloser ${PROJECT_SOURCE_DIR}/tests/nsis/boxcloser.cpp)
+include(${CMAKE_CURRENT_LIST_DIR}/nsis/Sources.cmake)
+add_executable(boxcloser ${KITSETUP_BOXCLOSER_SOURCES})
 target_compile_definitions(boxcloser PRIVATE ${KITSETUP_TEST_DEFINITIONS})
 target_link_libraries(boxcloser PRIVATE kitsetup_test_support user32 kernel32)
 target_link_options(boxcloser PRIVATE ${KITSETUP_TEST_LINK_OPTIONS})
