@@ -21,6 +21,5 @@ set(KITSETUP_SETUP_SOURCES
   PalettePages.cpp
   PalettePages.h
   Uninstall.cpp
-  Uninstall.h
 )
 list(TRANSFORM KITSETUP_SETUP_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)

@@ -1,5 +1,6 @@
-#include "setup/Uninstall.h"
-
+// IDEUninstall: the stores IDEInstall writes, each taken back on its own by
+// the counterpart of the step that wrote it, so that a failure in one leaves
+// that store as it was and the others still run.
 #include <optional>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "setup/KnownPackages.h"
 #include "setup/LibraryPath.h"
 #include "setup/PalettePages.h"
+#include "setup/text/IdeTarget.h"
 #include "setup/text/RegistrationTables.h"
 
 namespace ComponentSetup {
@@ -19,6 +21,15 @@ namespace ComponentSetup {
 using KitPlatform::RegistryProfile;
 
 namespace {
+
+// What one uninstall works on: the IDE (the edition does not matter, both
+// editions' entries go), the suite's "InstallDir" (empty when unreadable: the
+// setup program may have removed the suite's key already) and the IDE's
+// "RootDir", used as read.
+struct UninstallTarget {
+    IdeTarget Ide;
+    std::string RootDir;
+};
 
 // The uninstall never creates a key: where the IDE's per-user key is
 // missing there is nothing to take out.
@@ -33,16 +44,8 @@ UninstallTarget UninstallTargetOf(const InstallRequest& request) {
     return target;
 }
 
-void RunUninstall(const UninstallTarget& target) {
-    RemoveSuitePackages(target);
-    RemoveSuiteLibraryDir(target);
-    RemoveSuitePalettePages(target);
-    RemoveSuiteDefaultProjectPackages(target);
-    RemoveSuiteHelpLines(target.Ide.Kind, target.Ide.MajorVersion, target.RootDir);
-}
-
-}  // namespace
-
+// Each step ends quietly at its first failure, leaving its store as it was.
+// The registry steps open the IDE's per-user key only when it exists.
 void RemoveSuitePackages(const UninstallTarget& target) noexcept {
     try {
         if (const auto ideKey = ExistingIdeUserKey(target.Ide)) {
@@ -85,6 +88,16 @@ void RemoveSuiteDefaultProjectPackages(const UninstallTarget& target) noexcept {
     } catch (...) {
     }
 }
+
+void RunUninstall(const UninstallTarget& target) {
+    RemoveSuitePackages(target);
+    RemoveSuiteLibraryDir(target);
+    RemoveSuitePalettePages(target);
+    RemoveSuiteDefaultProjectPackages(target);
+    RemoveSuiteHelpLines(target.Ide.Kind, target.Ide.MajorVersion, target.RootDir);
+}
+
+}  // namespace
 
 int IDEUninstall(const void* paramBlock) noexcept {
     try {
