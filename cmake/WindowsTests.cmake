@@ -63,7 +63,12 @@ foreach(test_program kitsetup_tests kitsetup_text_tests)
     PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
 endforeach()
 
-# No wineserver may outlive the run.
+# One wineserver serves the whole run. Left to itself it ends a few seconds
+# after its last client, and a test starting in that moment loses its
+# connection ("recvmsg: Connection reset by peer"); a persistent one ends only
+# when the run stops it. No wineserver may outlive the run.
+add_test(NAME wine_prefix_start COMMAND ${KITSETUP_WINE_TOOL} start ${KITSETUP_WINEPREFIX})
+set_tests_properties(wine_prefix_start PROPERTIES FIXTURES_SETUP wine)
 add_test(NAME wine_prefix_stop COMMAND ${KITSETUP_WINE_TOOL} stop ${KITSETUP_WINEPREFIX})
 set_tests_properties(wine_prefix_stop PROPERTIES FIXTURES_CLEANUP wine)
 

@@ -1,6 +1,7 @@
 #!/bin/sh
 # A 32-bit, headless Wine prefix owned by one build tree.
 #   wine-prefix.sh create PREFIX         lay the prefix and start it once
+#   wine-prefix.sh start PREFIX          (re)start its wineserver, kept until stopped
 #   wine-prefix.sh run PREFIX PROGRAM..  run a Windows program in it
 #   wine-prefix.sh wait PREFIX           wait until its programs and wineserver end
 #   wine-prefix.sh stop PREFIX           stop its wineserver and wait for it
@@ -52,6 +53,14 @@ wait)
   # Returns when the last program has ended and the wineserver with it (a few
   # seconds later); at once when none runs.
   wineserver -w 2>/dev/null || true
+  ;;
+start)
+  # A server that ends on its own when idle would race the next program's
+  # start; this one stays until "stop". It runs in the background and must not
+  # hold the caller's output open (ctest would wait for it).
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  wineserver -p </dev/null >/dev/null 2>&1
   ;;
 stop)
   wineserver -k 2>/dev/null || true
