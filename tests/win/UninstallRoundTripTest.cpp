@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/UniqueHandle.h"
+#include "tests/support/ExpectedLines.h"
 #include "tests/support/KitSetupDll.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/TestFiles.h"
@@ -110,28 +111,6 @@ void ReadFiles(const std::string& dir, const std::string& prefix, Files& files) 
 
 // ---- Text views used by the residue rules -----------------------------------------
 
-// Lines by the line file's rules (LF or CR LF; no byte 26 or lone CR is ever
-// generated here).
-std::vector<std::string> Lines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        std::size_t end = bytes.find('\n', at);
-        if (end == std::string::npos) end = bytes.size();
-        std::string line = bytes.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-        at = end + 1;
-    }
-    return lines;
-}
-
-std::string CrLfText(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + "\r\n";
-    return text;
-}
-
 std::vector<std::string> WithoutEmptyLines(std::vector<std::string> lines) {
     lines.erase(std::remove(lines.begin(), lines.end(), std::string()), lines.end());
     return lines;
@@ -159,7 +138,7 @@ std::vector<std::string> SplitOn(const std::string& text, const char* separators
 // line "PACKAGES = " + names joined by one blank. hadMacro tells whether the
 // file had one.
 std::vector<std::string> MakefileView(const std::string& bytes, bool& hadMacro) {
-    const std::vector<std::string> lines = Lines(bytes);
+    const std::vector<std::string> lines = LinesOf(bytes);
     std::vector<std::string> view;
     hadMacro = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -207,7 +186,7 @@ XmlView XmlProjectView(const std::string& bytes) {
 using Profile = std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>>;
 Profile ProfileView(const std::string& bytes) {
     Profile profile;
-    for (const std::string& raw : Lines(bytes)) {
+    for (const std::string& raw : LinesOf(bytes)) {
         const std::string line = Trimmed(raw);
         if (line.empty()) continue;
         if (line.front() == '[' && line.back() == ']') {
@@ -632,16 +611,16 @@ private:
         if (relative.compare(0, 5, "Help\\") != 0) return false;
         const std::string name = relative.substr(5);
         // Anything rewritten is rewritten with CR LF line ends.
-        if (now != CrLfText(Lines(now))) return false;
+        if (now != CrLfLines(LinesOf(now))) return false;
         Allow(Residue::CrLfLineEnds);
         if (name == ide_.ContentsFile()) {
             Allow(Residue::ContentsFileEmptyLines);
-            return WithoutEmptyLines(Lines(was)) == WithoutEmptyLines(Lines(now));
+            return WithoutEmptyLines(LinesOf(was)) == WithoutEmptyLines(LinesOf(now));
         }
         const std::vector<std::string> suiteFiles = ide_.SuiteHelpFiles();
         if (std::find(suiteFiles.begin(), suiteFiles.end(), name) == suiteFiles.end()) return false;
-        std::vector<std::string> expected = Lines(was);
-        const std::vector<std::string> actual = Lines(now);
+        std::vector<std::string> expected = LinesOf(was);
+        const std::vector<std::string> actual = LinesOf(now);
         // Up to one empty line for each install after the first.
         for (int extra = 0; extra < installs_; ++extra) {
             if (actual == expected) {
@@ -724,7 +703,7 @@ private:
             Allow(Residue::XmlValueSpacing);
             return XmlProjectView(was) == XmlProjectView(now);
         }
-        if (now != CrLfText(Lines(now))) return false;
+        if (now != CrLfLines(LinesOf(now))) return false;
         Allow(Residue::CrLfLineEnds);
         Allow(Residue::MacroLineBreaks);
         bool hadMacro = false;
