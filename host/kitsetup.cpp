@@ -267,28 +267,51 @@ struct LoadedIdeInstall {
     const char* exportName = "IDEInstall";  // IDEUninstall with --uninstall
 };
 
-// ---- --uninstall ----------------------------------------------------------
-// IDEUninstall takes the same block as IDEInstall and is checked the same way:
-// by name, which must also be its ordinal.
-int FindIdeUninstall(const std::string& path, LoadedIdeInstall& loaded) {
-    const FARPROC byName = ::GetProcAddress(loaded.module.get(), "IDEUninstall");
+// An export a setup program imports by name, which must also be its ordinal,
+// and the exit statuses that say how it is missing.
+struct ExpectedExport {
+    const char* name;
+    unsigned ordinal;
+    int noExport;
+    int ordinalDiffers;
+};
+
+constexpr ExpectedExport kIdeInstallExport = {"IDEInstall", 1, kNoIdeInstallExport,
+                                              kOrdinalOneDiffers};
+// IDEUninstall takes the same block as IDEInstall and is checked the same way.
+constexpr ExpectedExport kIdeUninstallExport = {"IDEUninstall", 2, kNoIdeUninstallExport,
+                                                kOrdinalTwoDiffers};
+
+int FindExport(const std::string& path, const ExpectedExport& expected,
+               LoadedIdeInstall& loaded) {
+    const FARPROC byName = ::GetProcAddress(loaded.module.get(), expected.name);
     if (!byName) {
-        std::fprintf(stderr, "kitsetup: %s has no export named IDEUninstall\n", path.c_str());
-        return kNoIdeUninstallExport;
+        std::fprintf(stderr, "kitsetup: %s has no export named %s\n", path.c_str(),
+                     expected.name);
+        return expected.noExport;
     }
-    const FARPROC byOrdinal = ::GetProcAddress(loaded.module.get(), MAKEINTRESOURCEA(2));
+    const FARPROC byOrdinal =
+        ::GetProcAddress(loaded.module.get(), MAKEINTRESOURCEA(expected.ordinal));
     if (byOrdinal != byName) {
-        std::fprintf(stderr, "kitsetup: %s exports IDEUninstall, but %s\n", path.c_str(),
-                     byOrdinal ? "its ordinal 2 is another function" : "has no ordinal 2");
-        return kOrdinalTwoDiffers;
+        if (byOrdinal) {
+            std::fprintf(stderr,
+                         "kitsetup: %s exports %s, but its ordinal %u is another function\n",
+                         path.c_str(), expected.name, expected.ordinal);
+        } else {
+            std::fprintf(stderr, "kitsetup: %s exports %s, but has no ordinal %u\n", path.c_str(),
+                         expected.name, expected.ordinal);
+        }
+        return expected.ordinalDiffers;
     }
+    // Through void(*)(void), the one function type every other converts from
+    // without a warning.
     loaded.function =
         reinterpret_cast<IdeInstallFunction>(reinterpret_cast<void (*)(void)>(byName));
-    loaded.exportName = "IDEUninstall";
-    std::printf("kitsetup: %s, IDEUninstall at ordinal 2\n", path.c_str());
+    loaded.exportName = expected.name;
+    std::printf("kitsetup: %s, %s at ordinal %u\n", path.c_str(), expected.name,
+                expected.ordinal);
     return kAllRequestsReturnedZero;
 }
-// ---- end --uninstall ------------------------------------------------------
 
 // Loads the DLL and checks its export as a setup program would find it.
 int LoadIdeInstall(const std::string& requestedPath, bool uninstall, LoadedIdeInstall& loaded) {
@@ -300,24 +323,7 @@ int LoadIdeInstall(const std::string& requestedPath, bool uninstall, LoadedIdeIn
                      SystemMessage(error).c_str());
         return kDllNotLoaded;
     }
-    if (uninstall) return FindIdeUninstall(path, loaded);
-    const FARPROC byName = ::GetProcAddress(loaded.module.get(), "IDEInstall");
-    if (!byName) {
-        std::fprintf(stderr, "kitsetup: %s has no export named IDEInstall\n", path.c_str());
-        return kNoIdeInstallExport;
-    }
-    const FARPROC byOrdinal = ::GetProcAddress(loaded.module.get(), MAKEINTRESOURCEA(1));
-    if (byOrdinal != byName) {
-        std::fprintf(stderr, "kitsetup: %s exports IDEInstall, but %s\n", path.c_str(),
-                     byOrdinal ? "its ordinal 1 is another function" : "has no ordinal 1");
-        return kOrdinalOneDiffers;
-    }
-    // Through void(*)(void), the one function type every other converts from
-    // without a warning.
-    loaded.function =
-        reinterpret_cast<IdeInstallFunction>(reinterpret_cast<void (*)(void)>(byName));
-    std::printf("kitsetup: %s, IDEInstall at ordinal 1\n", path.c_str());
-    return kAllRequestsReturnedZero;
+    return FindExport(path, uninstall ? kIdeUninstallExport : kIdeInstallExport, loaded);
 }
 
 void PrintBoxes(const std::vector<ShownBox>& boxes) {

@@ -36,10 +36,10 @@ void SplitPackageNames(std::string_view text, std::vector<std::string>& names) {
     while (!text.empty()) {
         const std::size_t blank = text.find(' ');
         if (blank == std::string_view::npos) {
-            names.emplace_back(text);
+            names.emplace_back(KitText::TrimBlanks(text));
             return;
         }
-        names.emplace_back(text.substr(0, blank));
+        names.emplace_back(KitText::TrimBlanks(text.substr(0, blank)));
         text.remove_prefix(blank + 1);
     }
 }

@@ -32,7 +32,10 @@ MacroLineText NextMacroLineText(std::string_view line) noexcept;
 
 // Appends the pieces of text to names. Only the blank (code 32) separates:
 // a blank at the start, or two adjacent blanks, give an empty piece, and a
-// trailing blank gives none.
+// trailing blank gives none. A piece loses the bytes of code 32 or below at
+// its ends (a tab beside a blank): the line's own trimming takes them from a
+// name that ends or starts a line, so a name reads the same wherever the
+// writer breaks the lines, and compares as the make tool sees it.
 void SplitPackageNames(std::string_view text, std::vector<std::string>& names);
 
 // The macro as written back: "PACKAGES = " and each name followed by one

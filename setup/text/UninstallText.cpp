@@ -1,6 +1,7 @@
 #include "setup/text/UninstallText.h"
 
 #include <memory>
+#include <string_view>
 #include <utility>
 
 #include "platform/text/AsciiText.h"
@@ -21,6 +22,32 @@ std::string_view LastPathComponent(std::string_view path) noexcept {
     return separator == std::string_view::npos ? path : path.substr(separator + 1);
 }
 
+// A ";"-separated list ("Search Path", the "Packages" option) without every
+// entry for which isSuiteEntry is true. An entry is the text between two ";"
+// (or the list's ends); blanks ahead of it belong to it. A removed entry goes
+// with the ";" behind it; every other byte stays. Nothing when no entry went.
+template <typename Predicate>
+std::optional<std::string> WithoutEntries(std::string_view list, Predicate isSuiteEntry) {
+    std::string kept;
+    bool removed = false;
+    std::size_t at = 0;
+    while (at < list.size()) {
+        const std::size_t separator = list.find(';', at);
+        const std::size_t end = separator == std::string_view::npos ? list.size() : separator;
+        std::string_view entry = list.substr(at, end - at);
+        const std::size_t next = separator == std::string_view::npos ? list.size() : end + 1;
+        while (!entry.empty() && entry.front() == ' ') entry.remove_prefix(1);
+        if (!entry.empty() && isSuiteEntry(entry)) {
+            removed = true;
+        } else {
+            kept.append(list.data() + at, next - at);
+        }
+        at = next;
+    }
+    if (!removed) return std::nullopt;
+    return kept;
+}
+
 // True when name is one of the suite's four run-time names of the version
 // (either edition, standard or data-aware) as the IDE's table forms them,
 // without the ";" that ends an entry of the Packages option.
@@ -38,6 +65,12 @@ bool IsSuiteRuntimeName(std::string_view name, IdeKind kind, int majorVersion) {
 
 bool IsSuiteDefaultPackage(std::string_view entry, int majorVersion) {
     return IsSuiteRuntimeName(entry, IdeKind::Delphi, majorVersion);
+}
+
+// One of the version's four run-time package names of a C++Builder project
+// (Os30Ctls60.bpi ...).
+bool IsSuiteProjectPackage(std::string_view name, int majorVersion) {
+    return IsSuiteRuntimeName(name, IdeKind::CppBuilder, majorVersion);
 }
 
 // Takes the suite's names out of a package list and tells whether any went.
@@ -111,10 +144,6 @@ std::optional<std::string> DefaultPackagesWithoutSuite(std::string_view packages
     return WithoutEntries(packages, [majorVersion](std::string_view entry) {
         return IsSuiteDefaultPackage(entry, majorVersion);
     });
-}
-
-bool IsSuiteProjectPackage(std::string_view name, int majorVersion) {
-    return IsSuiteRuntimeName(name, IdeKind::CppBuilder, majorVersion);
 }
 
 std::optional<std::string> ProjectWithoutSuitePackages(std::string_view bytes, int majorVersion) {

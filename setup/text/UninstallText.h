@@ -6,7 +6,6 @@
 // left exactly as it is, not even written. Free of any OS header.
 #pragma once
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,13 +21,6 @@ namespace ComponentSetup {
 // directory. A name that merely contains one (MyOs30Ctls_Dsgn70.bpl) is not.
 bool IsSuiteDesignPackageValue(std::string_view valueName, int majorVersion);
 
-// A ";"-separated list ("Search Path", the "Packages" option) without every
-// entry for which isSuiteEntry is true. An entry is the text between two ";"
-// (or the list's ends); blanks ahead of it belong to it. A removed entry goes
-// with the ";" behind it; every other byte stays. Nothing when no entry went.
-template <typename Predicate>
-std::optional<std::string> WithoutEntries(std::string_view list, Predicate isSuiteEntry);
-
 // "Search Path" without every entry equal to libraryDir, with or without a
 // final backslash.
 std::optional<std::string> SearchPathWithoutLibraryDir(std::string_view searchPath,
@@ -38,10 +30,6 @@ std::optional<std::string> SearchPathWithoutLibraryDir(std::string_view searchPa
 // version (Os30Ctls70, Os30DBCtls70, Os30TrialCtls70, Os30TrialDBCtls70).
 std::optional<std::string> DefaultPackagesWithoutSuite(std::string_view packages,
                                                        int majorVersion);
-
-// One of the version's four run-time package names of a C++Builder project
-// (Os30Ctls60.bpi ...).
-bool IsSuiteProjectPackage(std::string_view name, int majorVersion);
 
 // A C++Builder default project without the suite's run-time package names:
 // the XML PACKAGES value edited in place (every other byte kept), or the
@@ -64,29 +52,5 @@ std::optional<std::string> HelpTextWithoutSuiteLines(std::string_view bytes,
 // The text's lines by the line file's rules (LF or CR LF ends a line, a lone
 // CR is dropped, byte 26 ends the text, a last line without a break counts).
 std::vector<std::string> SplitTextLines(std::string_view bytes);
-
-// ---- Template definition ------------------------------------------------------
-
-template <typename Predicate>
-std::optional<std::string> WithoutEntries(std::string_view list, Predicate isSuiteEntry) {
-    std::string kept;
-    bool removed = false;
-    std::size_t at = 0;
-    while (at < list.size()) {
-        const std::size_t separator = list.find(';', at);
-        const std::size_t end = separator == std::string_view::npos ? list.size() : separator;
-        std::string_view entry = list.substr(at, end - at);
-        const std::size_t next = separator == std::string_view::npos ? list.size() : end + 1;
-        while (!entry.empty() && entry.front() == ' ') entry.remove_prefix(1);
-        if (!entry.empty() && isSuiteEntry(entry)) {
-            removed = true;
-        } else {
-            kept.append(list.data() + at, next - at);
-        }
-        at = next;
-    }
-    if (!removed) return std::nullopt;
-    return kept;
-}
 
 }  // namespace ComponentSetup

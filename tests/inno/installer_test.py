@@ -91,33 +91,17 @@ def main(argv):
     with open(os.path.join(bin_dir, "KitSetup.dll"), "rb") as f:
         shipped_dll = f.read()
     checks = sample.Checks()
-    try:
-        help_before = sample.lay_sample_machine(prefix)
-        installer = build_installer(os.path.abspath(args.iscc), bin_dir, work, prefix)
-        before = sample.snapshot(prefix)
-        for index, run in enumerate(RUNS, 1):
-            checks.context = "run %d (%s): " % (index, run.title)
-            temp_before = sample.temporary_dirs(prefix, Installer.temp_pattern)
-            outcome = sample.run_with_boxcloser(prefix, bin_dir, work, index, installer,
-                                                run.arguments,
-                                                WIZARD_CAPTION if run.presses else None)
-            sample.check_install(checks, prefix, Installer, run, outcome, temp_before)
-            checks.equal("KitSetup.dll beside the suite (for the uninstaller)",
-                         sample.read_bytes(prefix, Installer.install_dir + "KitSetup.dll"),
-                         shipped_dll)
-            if index == 1:
-                sample.check_help_files(checks, prefix, help_before)
-        installed = sample.snapshot(prefix)
 
-        checks.context = "run %d (silent uninstall): " % (len(RUNS) + 1)
-        uninstaller = Installer.install_dir + Installer.uninstaller
-        # The uninstaller goes on in a copy of itself, which deletes the
-        # original at the end.
-        outcome = sample.run_with_boxcloser(
-            prefix, bin_dir, work, len(RUNS) + 1, uninstaller, SILENT,
-            finished=lambda: sample.read_bytes(prefix, uninstaller) is None)
-        after = sample.snapshot(prefix)
-        sample.check_uninstall(checks, prefix, Installer, outcome, before, after, installed)
+    def dll_beside_suite(checks):
+        checks.equal("KitSetup.dll beside the suite (for the uninstaller)",
+                     sample.read_bytes(prefix, Installer.install_dir + "KitSetup.dll"),
+                     shipped_dll)
+
+    try:
+        sample.run_scenario(
+            checks, prefix, bin_dir, work, Installer,
+            lambda prefix: build_installer(os.path.abspath(args.iscc), bin_dir, work, prefix),
+            RUNS, WIZARD_CAPTION, SILENT, check_run=dll_beside_suite)
     finally:
         wine_prefix.stop(prefix)
     return checks.report(started)

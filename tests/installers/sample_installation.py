@@ -544,3 +544,36 @@ def residue_problems(before, after):
 
 def snapshot(prefix):
     return report.take_snapshot(prefix)
+
+
+def run_scenario(checks, prefix, bin_dir, work, installer_kind, build, runs, wizard_caption,
+                 uninstall_arguments, check_run=None):
+    """The scenario both example installers go through: lay the sample
+    machine, BUILD(PREFIX) gives the installer's path, run it once for each of
+    RUNS (checked after each, CHECK_RUN(CHECKS) adding the installer's own
+    checks), then its uninstaller silently with UNINSTALL_ARGUMENTS, checked
+    against the machine as it was before the first run."""
+    help_before = lay_sample_machine(prefix)
+    installer = build(prefix)
+    before = snapshot(prefix)
+    for index, run in enumerate(runs, 1):
+        checks.context = "run %d (%s): " % (index, run.title)
+        temp_before = temporary_dirs(prefix, installer_kind.temp_pattern)
+        outcome = run_with_boxcloser(prefix, bin_dir, work, index, installer, run.arguments,
+                                     wizard_caption if run.presses else None)
+        check_install(checks, prefix, installer_kind, run, outcome, temp_before)
+        if check_run:
+            check_run(checks)
+        if index == 1:
+            check_help_files(checks, prefix, help_before)
+    installed = snapshot(prefix)
+
+    checks.context = "run %d (silent uninstall): " % (len(runs) + 1)
+    uninstaller = installer_kind.install_dir + installer_kind.uninstaller
+    # The uninstaller goes on in a copy of itself, which deletes the original
+    # at the end.
+    outcome = run_with_boxcloser(prefix, bin_dir, work, len(runs) + 1, uninstaller,
+                                 uninstall_arguments,
+                                 finished=lambda: read_bytes(prefix, uninstaller) is None)
+    after = snapshot(prefix)
+    check_uninstall(checks, prefix, installer_kind, outcome, before, after, installed)

@@ -75,30 +75,11 @@ def main(argv):
     prefix = os.path.join(work, "wineprefix")
 
     started = time.monotonic()
-    installer = build_installer(args.makensis, bin_dir, work)
     checks = sample.Checks()
     try:
-        help_before = sample.lay_sample_machine(prefix)
-        before = sample.snapshot(prefix)
-        for index, run in enumerate(RUNS, 1):
-            checks.context = "run %d (%s): " % (index, run.title)
-            temp_before = sample.temporary_dirs(prefix, Installer.temp_pattern)
-            outcome = sample.run_with_boxcloser(prefix, bin_dir, work, index, installer,
-                                                run.arguments,
-                                                WIZARD_CAPTION if run.presses else None)
-            sample.check_install(checks, prefix, Installer, run, outcome, temp_before)
-            if index == 1:
-                sample.check_help_files(checks, prefix, help_before)
-        installed = sample.snapshot(prefix)
-
-        checks.context = "run %d (silent uninstall): " % (len(RUNS) + 1)
-        uninstaller = Installer.install_dir + Installer.uninstaller
-        # The uninstaller goes on in a copy of itself and deletes itself at the end.
-        outcome = sample.run_with_boxcloser(
-            prefix, bin_dir, work, len(RUNS) + 1, uninstaller, ["/S"],
-            finished=lambda: sample.read_bytes(prefix, uninstaller) is None)
-        after = sample.snapshot(prefix)
-        sample.check_uninstall(checks, prefix, Installer, outcome, before, after, installed)
+        sample.run_scenario(checks, prefix, bin_dir, work, Installer,
+                            lambda prefix: build_installer(args.makensis, bin_dir, work), RUNS,
+                            WIZARD_CAPTION, ["/S"])
     finally:
         sample.wine_prefix.stop(prefix)
     return checks.report(started)

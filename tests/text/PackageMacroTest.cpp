@@ -73,6 +73,12 @@ TEST(PackageMacro, SplittingSeparatesAtEachBlankOnly) {
     EXPECT_EQ(names, (Lines{""}));
 }
 
+TEST(PackageMacro, APieceLosesTheControlBytesAtItsEndsAsALineEndWouldTakeThem) {
+    Lines names;
+    SplitPackageNames("a.bpi\t \tb.bpi \x01" "c\td.bpi\x1f \t", names);
+    EXPECT_EQ(names, (Lines{"a.bpi", "b.bpi", "c\td.bpi", ""}));
+}
+
 TEST(PackageMacro, WritingBreaksOnlyAfterALineHasPassedSeventyCharacters) {
     EXPECT_EQ(PackageMacroLines({}), (Lines{"PACKAGES = "}));
     EXPECT_EQ(PackageMacroLines({"Os30Ctls60.bpi"}), (Lines{"PACKAGES = Os30Ctls60.bpi "}));
@@ -322,6 +328,25 @@ TEST(PackageMacroFaults, ALastNameEndingWithABackslashNeverSwallowsTheNextLine) 
     const RemovingRun second = RewriteRemoving(first, {});
     EXPECT_EQ(second.seen, (Lines{"a.bpi", "b\\"}));
     EXPECT_EQ(second.output, first);
+}
+
+TEST(PackageMacroFaults, ANameBesideATabReadsBackTheSameWhereverTheLineIsBroken) {
+    // A tab typed beside a blank made the tab part of the name; written at a
+    // line's end or a continuation line's start, the line's trimming took it
+    // away, so the next run saw another name (and compared it as another).
+    // Every name at every position of the line break, and a list whose edit
+    // makes that name the last.
+    for (std::size_t width = 1; width <= 70; ++width) {
+        const std::string filler(width, 'f');
+        const Lines input = {"PACKAGES = " + filler + " x.bpi\t \ty.bpi z.bpi\t \tw.bpi",
+                             "LIBRARIES = l.lib"};
+        const RemovingRun first = RewriteRemoving(input, {"w.bpi"});
+        EXPECT_EQ(first.seen, (Lines{filler, "x.bpi", "y.bpi", "z.bpi", "w.bpi"}));
+        const RemovingRun second = RewriteRemoving(first.output, {});
+        EXPECT_EQ(second.seen, (Lines{filler, "x.bpi", "y.bpi", "z.bpi"})) << width;
+        EXPECT_EQ(second.output, first.output) << width;
+        EXPECT_EQ(second.output.back(), "LIBRARIES = l.lib");
+    }
 }
 
 }  // namespace

@@ -77,6 +77,17 @@ TEST(UninstallProject, MakefileWithoutSuiteNamesOrWithoutMacroIsLeftAlone) {
     EXPECT_EQ(ProjectWithoutSuitePackages("PACKAGES = MyOs30Ctls60.bpi\n", 6), std::nullopt);
 }
 
+TEST(UninstallProject, ASuiteNameBesideATabGoesAndASecondPassFindsNothing) {
+    // The tab is no part of the name: left in, it would still ask for the
+    // suite's package, and the next run, reading it at the line's end, would
+    // take it out then.
+    const std::string project = "PACKAGES = vcl.bpi Os30Ctls60.bpi\t Os30DBCtls60.bpi \trtl.bpi\r\n";
+    const std::optional<std::string> edited = ProjectWithoutSuitePackages(project, 6);
+    EXPECT_EQ(edited, "PACKAGES = vcl.bpi rtl.bpi \r\n");
+    ASSERT_TRUE(edited);
+    EXPECT_EQ(ProjectWithoutSuitePackages(*edited, 6), std::nullopt);
+}
+
 TEST(UninstallProject, XmlValueLosesTheSuiteNamesAndEveryOtherByteStays) {
     const std::string project =
         "<?xml version='1.0'?>\n<PROJECT>\n  <PACKAGES value=\"vcl.bpi Os30Ctls60.bpi rtl.bpi "

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/UniqueHandle.h"
 #include "tests/support/ImportPatch.h"
 #include "tests/support/SetupMachine.h"
 #include "tests/support/TestRegistry.h"
@@ -20,6 +21,7 @@
 namespace {
 
 using namespace KitTest;
+using KitPlatform::UniqueHkey;
 
 struct KeyOpen {
     bool machine;  // below HKEY_LOCAL_MACHINE
@@ -72,33 +74,32 @@ bool AsksOnlyToRead(REGSAM access) { return (access & ~static_cast<REGSAM>(KEY_R
 class ReadOnlyMachineKey {
 public:
     explicit ReadOnlyMachineKey(const std::string& path) : path_(path) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, READ_CONTROL | WRITE_DAC, &key) !=
-            ERROR_SUCCESS) {
+        UniqueHkey key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, READ_CONTROL | WRITE_DAC,
+                          key.put()) != ERROR_SUCCESS) {
             return;
         }
         DWORD size = 0;
-        RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+        RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, nullptr, &size);
         original_.resize(size);
-        if (size == 0 || RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, original_.data(),
+        if (size == 0 || RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, original_.data(),
                                            &size) != ERROR_SUCCESS) {
             original_.clear();
         }
         PSECURITY_DESCRIPTOR readOnly = nullptr;
         if (ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KRWD;;;WD)", SDDL_REVISION_1,
                                                                  &readOnly, nullptr)) {
-            applied_ = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly) ==
+            applied_ = RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, readOnly) ==
                        ERROR_SUCCESS;
             LocalFree(readOnly);
         }
-        RegCloseKey(key);
     }
     ~ReadOnlyMachineKey() {
         if (!applied_ || original_.empty()) return;
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path_.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
-            RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, original_.data());
-            RegCloseKey(key);
+        UniqueHkey key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path_.c_str(), 0, WRITE_DAC, key.put()) ==
+            ERROR_SUCCESS) {
+            RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, original_.data());
         }
     }
     ReadOnlyMachineKey(const ReadOnlyMachineKey&) = delete;
@@ -107,16 +108,14 @@ public:
     bool Applied() const { return applied_ && !original_.empty(); }
     // What the key's DACL now does: reading allowed, writing refused.
     bool RefusesWriting() const {
-        HKEY key = nullptr;
-        const LONG status =
-            RegOpenKeyExA(HKEY_LOCAL_MACHINE, path_.c_str(), 0, KEY_ALL_ACCESS, &key);
-        if (status == ERROR_SUCCESS) RegCloseKey(key);
-        if (status != ERROR_ACCESS_DENIED) return false;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        UniqueHkey writable;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path_.c_str(), 0, KEY_ALL_ACCESS,
+                          writable.put()) != ERROR_ACCESS_DENIED) {
             return false;
         }
-        RegCloseKey(key);
-        return true;
+        UniqueHkey readable;
+        return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path_.c_str(), 0, KEY_READ, readable.put()) ==
+               ERROR_SUCCESS;
     }
 
 private:

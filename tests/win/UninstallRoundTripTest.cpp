@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/UniqueHandle.h"
+#include "tests/support/ExpectedLines.h"
 #include "tests/support/KitSetupDll.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/TestFiles.h"
@@ -28,6 +30,8 @@
 namespace {
 
 using namespace KitTest;
+using KitPlatform::UniqueFindHandle;
+using KitPlatform::UniqueHkey;
 
 constexpr int kCases = 60;
 constexpr std::uint32_t kFirstSeed = 0x05150000;
@@ -63,11 +67,11 @@ struct Snapshot {
 };
 
 void ReadKeys(HKEY parent, const std::string& path, Keys& keys) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    UniqueHkey key;
+    if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
     Key& entry = keys[path];
     DWORD subkeys = 0, values = 0, longestName = 0, longestData = 0;
-    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+    RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
                      &longestName, &longestData, nullptr, &entry.written);
     std::vector<char> name(2 * longestName + 2);
     std::vector<BYTE> data(longestData + 1);
@@ -75,7 +79,7 @@ void ReadKeys(HKEY parent, const std::string& path, Keys& keys) {
         DWORD nameLength = static_cast<DWORD>(name.size());
         DWORD dataSize = static_cast<DWORD>(data.size());
         Value value;
-        if (RegEnumValueA(key, i, name.data(), &nameLength, nullptr, &value.type, data.data(),
+        if (RegEnumValueA(key.get(), i, name.data(), &nameLength, nullptr, &value.type, data.data(),
                           &dataSize) != ERROR_SUCCESS) {
             continue;
         }
@@ -83,16 +87,15 @@ void ReadKeys(HKEY parent, const std::string& path, Keys& keys) {
         value.bytes.assign(reinterpret_cast<const char*>(data.data()), dataSize);
         entry.values.push_back(value);
     }
-    RegCloseKey(key);
-    for (const std::string& subkey : SubkeyNames(HKEY_CURRENT_USER, path)) {
+    for (const std::string& subkey : SubkeyNames(parent, path)) {
         ReadKeys(parent, path + "\\" + subkey, keys);
     }
 }
 
 void ReadFiles(const std::string& dir, const std::string& prefix, Files& files) {
     WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return;
+    const UniqueFindHandle find(FindFirstFileA((dir + "\\*").c_str(), &found));
+    if (!find) return;
     do {
         const std::string name = found.cFileName;
         if (name == "." || name == "..") continue;
@@ -103,35 +106,10 @@ void ReadFiles(const std::string& dir, const std::string& prefix, Files& files) 
             files[prefix + name] = {ReadBytes(dir + "\\" + name).value_or("<unreadable>"),
                                     found.ftLastWriteTime};
         }
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+    } while (FindNextFileA(find.get(), &found));
 }
-
-std::string Shown(const std::string& bytes) { return Printable(bytes); }
 
 // ---- Text views used by the residue rules -----------------------------------------
-
-// Lines by the line file's rules (LF or CR LF; no byte 26 or lone CR is ever
-// generated here).
-std::vector<std::string> Lines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        std::size_t end = bytes.find('\n', at);
-        if (end == std::string::npos) end = bytes.size();
-        std::string line = bytes.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-        at = end + 1;
-    }
-    return lines;
-}
-
-std::string CrLfText(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + "\r\n";
-    return text;
-}
 
 std::vector<std::string> WithoutEmptyLines(std::vector<std::string> lines) {
     lines.erase(std::remove(lines.begin(), lines.end(), std::string()), lines.end());
@@ -160,7 +138,7 @@ std::vector<std::string> SplitOn(const std::string& text, const char* separators
 // line "PACKAGES = " + names joined by one blank. hadMacro tells whether the
 // file had one.
 std::vector<std::string> MakefileView(const std::string& bytes, bool& hadMacro) {
-    const std::vector<std::string> lines = Lines(bytes);
+    const std::vector<std::string> lines = LinesOf(bytes);
     std::vector<std::string> view;
     hadMacro = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -208,7 +186,7 @@ XmlView XmlProjectView(const std::string& bytes) {
 using Profile = std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>>;
 Profile ProfileView(const std::string& bytes) {
     Profile profile;
-    for (const std::string& raw : Lines(bytes)) {
+    for (const std::string& raw : LinesOf(bytes)) {
         const std::string line = Trimmed(raw);
         if (line.empty()) continue;
         if (line.front() == '[' && line.back() == ']') {
@@ -233,12 +211,12 @@ std::string Describe(const Profile& profile) {
         out << "[" << section << "]";
         for (const auto& [key, value] : entries) out << " " << key << "=" << value << ";;";
     }
-    return Shown(out.str());
+    return Printable(out.str());
 }
 
 // ---- The IDEs ---------------------------------------------------------------------
 
-struct IdeSpec {
+struct IdeUnderTest {
     char letter;  // 'D' or 'C'
     int version;
     std::string Key() const {
@@ -277,7 +255,7 @@ struct IdeSpec {
     }
 };
 
-const IdeSpec kIdes[] = {{'D', 5}, {'D', 6}, {'D', 7}, {'C', 5}, {'C', 6}};
+const IdeUnderTest kIdes[] = {{'D', 5}, {'D', 6}, {'D', 7}, {'C', 5}, {'C', 6}};
 
 // ---- Generating an IDE state ---------------------------------------------------------
 
@@ -369,10 +347,10 @@ std::vector<std::string> VersionedSome(Generator& g, const std::vector<std::stri
 
 class UninstallRoundTrip : public Sandbox {
 protected:
-    std::string Root(const IdeSpec& ide) const { return PathIn(ide.RootName()); }
+    std::string Root(const IdeUnderTest& ide) const { return PathIn(ide.RootName()); }
 
     // The IDE under HKEY_LOCAL_MACHINE and its per-user state and files.
-    void LayIde(Generator& g, const IdeSpec& ide) {
+    void LayIde(Generator& g, const IdeUnderTest& ide) {
         SetString(HKEY_LOCAL_MACHINE, ide.Key(), "RootDir", Root(ide));
         if (!g.Chance(25)) SetString(HKEY_LOCAL_MACHINE, ide.Key(), "Version", g.Pick<std::string>({"ENT", "PRO", "STD", "std"}));
         MakeDirectories(Root(ide) + "\\Bin");
@@ -382,7 +360,7 @@ protected:
         LayHelp(g, ide);
     }
 
-    void LayUserKey(Generator& g, const IdeSpec& ide) {
+    void LayUserKey(Generator& g, const IdeUnderTest& ide) {
         const std::string key = ide.Key();
         if (g.Chance(10)) return;  // the IDE never started for this user
         SetDword(HKEY_CURRENT_USER, key + "\\Editor", "Tab Width", 8);
@@ -413,7 +391,7 @@ protected:
         }
     }
 
-    void LayDefaultProject(Generator& g, const IdeSpec& ide) {
+    void LayDefaultProject(Generator& g, const IdeUnderTest& ide) {
         if (g.Chance(15)) return;
         if (ide.Delphi()) {
             std::vector<std::string> lines = {"[FileVersion]", "Version=" + ide.Digit() + ".0"};
@@ -466,7 +444,7 @@ protected:
         }
     }
 
-    void LayHelp(Generator& g, const IdeSpec& ide) {
+    void LayHelp(Generator& g, const IdeUnderTest& ide) {
         const std::string help = Root(ide) + "\\Help\\";
         MakeDirectories(Root(ide) + "\\Help");
         std::vector<std::string> files = ide.SuiteHelpFiles();
@@ -482,7 +460,7 @@ protected:
     }
 
     // Another IDE that already holds the suite; nothing of it may change.
-    void LayOtherIde(const IdeSpec& other, const std::string& suiteDir) {
+    void LayOtherIde(const IdeUnderTest& other, const std::string& suiteDir) {
         const std::string key = other.Key();
         SetString(HKEY_LOCAL_MACHINE, key, "RootDir", Root(other));
         for (const char* file : {"Os30Ctls_Dsgn#0.bpl", "Os30TrialDBCtls_Dsgn#0.bpl"}) {
@@ -514,7 +492,7 @@ protected:
 
 class RoundTripCheck {
 public:
-    RoundTripCheck(const IdeSpec& ide, int installs, std::set<Residue>& seen)
+    RoundTripCheck(const IdeUnderTest& ide, int installs, std::set<Residue>& seen)
         : ide_(ide), root_(ide.RootName() + "\\"), installs_(installs), seen_(seen) {}
 
     void Compare(const Snapshot& before, const Snapshot& after) {
@@ -545,7 +523,7 @@ private:
                                              value.bytes == std::string(1, '\0');
                 if (!emptySearchPath) {
                     ADD_FAILURE() << "value in a created key: " << path << "\\" << value.name
-                                  << " = " << Shown(value.bytes);
+                                  << " = " << Printable(value.bytes);
                 }
             }
         }
@@ -561,9 +539,9 @@ private:
             if (was != now) {
                 std::ostringstream out;
                 out << "values of " << path << " differ:\n  before:";
-                for (const Value& v : was) out << " [" << Shown(v.name) << "=" << Shown(v.bytes) << "]";
+                for (const Value& v : was) out << " [" << Printable(v.name) << "=" << Printable(v.bytes) << "]";
                 out << "\n  after: ";
-                for (const Value& v : now) out << " [" << Shown(v.name) << "=" << Shown(v.bytes) << "]";
+                for (const Value& v : now) out << " [" << Printable(v.name) << "=" << Printable(v.bytes) << "]";
                 ADD_FAILURE() << out.str();
             }
         }
@@ -604,7 +582,7 @@ private:
             if (backups.count(path)) {
                 Allow(Residue::Backups);
             } else {
-                ADD_FAILURE() << "file appeared: " << path << " holding " << Shown(file.bytes);
+                ADD_FAILURE() << "file appeared: " << path << " holding " << Printable(file.bytes);
             }
         }
         for (const auto& [path, file] : before) {
@@ -620,8 +598,8 @@ private:
             const std::string& now = found->second.bytes;
             if (now == file.bytes) continue;
             if (!IsTargetFile(path) || !ExplainedFileChange(path.substr(root_.size()), file.bytes, now)) {
-                ADD_FAILURE() << "file changed: " << path << "\n  before: " << Shown(file.bytes)
-                              << "\n  after:  " << Shown(now);
+                ADD_FAILURE() << "file changed: " << path << "\n  before: " << Printable(file.bytes)
+                              << "\n  after:  " << Printable(now);
             }
         }
     }
@@ -633,16 +611,16 @@ private:
         if (relative.compare(0, 5, "Help\\") != 0) return false;
         const std::string name = relative.substr(5);
         // Anything rewritten is rewritten with CR LF line ends.
-        if (now != CrLfText(Lines(now))) return false;
+        if (now != CrLfLines(LinesOf(now))) return false;
         Allow(Residue::CrLfLineEnds);
         if (name == ide_.ContentsFile()) {
             Allow(Residue::ContentsFileEmptyLines);
-            return WithoutEmptyLines(Lines(was)) == WithoutEmptyLines(Lines(now));
+            return WithoutEmptyLines(LinesOf(was)) == WithoutEmptyLines(LinesOf(now));
         }
         const std::vector<std::string> suiteFiles = ide_.SuiteHelpFiles();
         if (std::find(suiteFiles.begin(), suiteFiles.end(), name) == suiteFiles.end()) return false;
-        std::vector<std::string> expected = Lines(was);
-        const std::vector<std::string> actual = Lines(now);
+        std::vector<std::string> expected = LinesOf(was);
+        const std::vector<std::string> actual = LinesOf(now);
         // Up to one empty line for each install after the first.
         for (int extra = 0; extra < installs_; ++extra) {
             if (actual == expected) {
@@ -725,7 +703,7 @@ private:
             Allow(Residue::XmlValueSpacing);
             return XmlProjectView(was) == XmlProjectView(now);
         }
-        if (now != CrLfText(Lines(now))) return false;
+        if (now != CrLfLines(LinesOf(now))) return false;
         Allow(Residue::CrLfLineEnds);
         Allow(Residue::MacroLineBreaks);
         bool hadMacro = false;
@@ -739,7 +717,7 @@ private:
         return expected == actual;
     }
 
-    IdeSpec ide_;
+    IdeUnderTest ide_;
     std::string root_;
     int installs_;
     std::set<Residue>& seen_;
@@ -781,7 +759,7 @@ TEST_F(UninstallRoundTrip, InstallThenUninstallGivesTheIdeBackExceptTheDocumente
     for (int i = 0; i < kCases; ++i) {
         const std::uint32_t seed = kFirstSeed + static_cast<std::uint32_t>(i);
         Generator g(seed);
-        const IdeSpec& ide = kIdes[i % 5];
+        const IdeUnderTest& ide = kIdes[i % 5];
         const int installs = 1 + g.Below(3);
         std::ostringstream trace;
         trace << "seed 0x" << std::hex << seed << std::dec << ": " << ide.letter << ide.version
