@@ -17,6 +17,7 @@ enum Counted {
     kCreateFileA, kReadFile, kWriteFile, kCopyFileA, kMoveFileExA, kDeleteFileA,
     kGetPrivateProfileStringA, kWritePrivateProfileStringA, kCompareStringA,
     kCloseHandle, kGetTempFileNameA, kFindFirstFileA, kGetFileAttributesA, kSetFileAttributesA,
+    kGetFileSecurityA, kSetFileSecurityA,
     kmalloc, krealloc, kMessageBoxA,
     kCountedFunctions
 };
@@ -150,6 +151,15 @@ BOOL WINAPI CountSetFileAttributesA(LPCSTR a, DWORD b) {
     Timed timed(kSetFileAttributesA);
     return KITBENCH_REAL(SetFileAttributesA)(a, b);
 }
+BOOL WINAPI CountGetFileSecurityA(LPCSTR a, SECURITY_INFORMATION b, PSECURITY_DESCRIPTOR c,
+                                  DWORD d, LPDWORD e) {
+    Timed timed(kGetFileSecurityA);
+    return KITBENCH_REAL(GetFileSecurityA)(a, b, c, d, e);
+}
+BOOL WINAPI CountSetFileSecurityA(LPCSTR a, SECURITY_INFORMATION b, PSECURITY_DESCRIPTOR c) {
+    Timed timed(kSetFileSecurityA);
+    return KITBENCH_REAL(SetFileSecurityA)(a, b, c);
+}
 void* __cdecl CountMalloc(size_t size) {
     gBytesAllocated += static_cast<long long>(size);
     ++gCalls[kmalloc];
@@ -199,6 +209,8 @@ const Wrapper kWrappers[] = {
     KITBENCH_WRAPPER("kernel32.dll", FindFirstFileA, CountFindFirstFileA),
     KITBENCH_WRAPPER("kernel32.dll", GetFileAttributesA, CountGetFileAttributesA),
     KITBENCH_WRAPPER("kernel32.dll", SetFileAttributesA, CountSetFileAttributesA),
+    KITBENCH_WRAPPER("advapi32.dll", GetFileSecurityA, CountGetFileSecurityA),
+    KITBENCH_WRAPPER("advapi32.dll", SetFileSecurityA, CountSetFileSecurityA),
     KITBENCH_WRAPPER("msvcrt.dll", malloc, CountMalloc),
     KITBENCH_WRAPPER("msvcrt.dll", realloc, CountRealloc),
     KITBENCH_WRAPPER("user32.dll", MessageBoxA, TimeMessageBoxA),

@@ -187,4 +187,17 @@ bool HelpLineStays(std::string_view line, HelpLineList addLines,
     return true;
 }
 
+HelpLineFilter::HelpLineFilter(HelpLineList addLines, HelpLineList removeLines) noexcept
+    : addLines_(addLines), removeLines_(removeLines) {
+    for (const HelpLineList list : {addLines, removeLines}) {
+        for (std::string_view entry : list) {
+            if (entry.size() < kLengthBits) {
+                entryLengths_ |= 1ull << entry.size();
+            } else {
+                longEntries_ = true;
+            }
+        }
+    }
+}
+
 }  // namespace ComponentSetup

@@ -46,4 +46,26 @@ HelpPlan HelpPlanFor(IdeKind kind, int majorVersion, const std::string& rootDir)
 bool HelpLineStays(std::string_view line, HelpLineList addLines,
                    HelpLineList removeLines) noexcept;
 
+// HelpLineStays for one pair of lists, with the lengths of their entries
+// worked out once: nearly every line of a help file has a length no entry
+// has and is settled without looking at its bytes.
+class HelpLineFilter {
+public:
+    HelpLineFilter(HelpLineList addLines, HelpLineList removeLines) noexcept;
+    bool operator()(std::string_view line) const noexcept {
+        const std::size_t length = line.size();
+        if (length < kLengthBits ? ((entryLengths_ >> length) & 1u) == 0 : !longEntries_) {
+            return true;
+        }
+        return HelpLineStays(line, addLines_, removeLines_);
+    }
+
+private:
+    static constexpr std::size_t kLengthBits = 64;
+    HelpLineList addLines_;
+    HelpLineList removeLines_;
+    unsigned long long entryLengths_ = 0;  // bit n: an entry has n bytes
+    bool longEntries_ = false;             // an entry has kLengthBits bytes or more
+};
+
 }  // namespace ComponentSetup
