@@ -27,7 +27,10 @@ void WriteMergedLines(const std::string& targetPath, const std::string& workPath
     LineFile target(targetPath);
     target.OpenTextForReading();
     const HelpLineFilter stays(addLines, removeLines);
-    target.CopyTextLinesTo(work, [&stays](std::string_view line) { return stays(line); });
+    target.CopyTextLinesTo(work, KitPlatform::LineSelection{stays.CandidateLengths(),
+                                                            [&stays](std::string_view line) {
+                                                                return stays(line);
+                                                            }});
     target.CloseText();
     for (std::string_view line : addLines) work.WriteTextLine(line);
     work.WriteTextLine({});

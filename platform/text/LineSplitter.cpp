@@ -1,7 +1,5 @@
 #include "platform/text/LineSplitter.h"
 
-#include <cstdint>
-#include <cstring>
 #include <utility>
 
 namespace KitText {
@@ -11,28 +9,8 @@ namespace {
 constexpr char kCr = '\r';
 constexpr char kLf = '\n';
 
-bool IsSpecial(char c) noexcept { return c == kCr || c == kLf || c == kEndOfTextMark; }
-
-// Where the first CR, LF or end mark at or after at stands, or the text's
-// size. Four bytes are looked at together: all three are below 27, and a group
-// in which no byte is below 27 is passed at once.
 std::size_t FindSpecial(std::string_view text, std::size_t at) noexcept {
-    constexpr std::uint32_t kOnes = 0x01010101u;
-    constexpr std::uint32_t kBelow = kOnes * (static_cast<unsigned char>(kEndOfTextMark) + 1);
-    while (text.size() - at >= 4) {
-        std::uint32_t group;
-        std::memcpy(&group, text.data() + at, sizeof group);
-        // Sets the high bit of some byte exactly when one is below 27.
-        if (((group - kBelow) & ~group & (kOnes * 0x80)) == 0) {
-            at += 4;
-            continue;
-        }
-        for (const std::size_t end = at + 4; at < end; ++at) {
-            if (IsSpecial(text[at])) return at;
-        }
-    }
-    while (at < text.size() && !IsSpecial(text[at])) ++at;
-    return at;
+    return FindLineSpecial(text, at);
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +19,30 @@
 namespace KitText {
 
 inline constexpr char kEndOfTextMark = '\x1a';
+
+// Where the first CR, LF or end mark at or after at stands, or the text's
+// size. All three are below 27: eight bytes at a time, a group in which no
+// byte is below 27 is passed at once.
+inline std::size_t FindLineSpecial(std::string_view text, std::size_t at) noexcept {
+    constexpr std::uint32_t kOnes = 0x01010101u;
+    constexpr std::uint32_t kBelow = kOnes * (static_cast<unsigned char>(kEndOfTextMark) + 1);
+    constexpr std::uint32_t kHigh = kOnes * 0x80;
+    const char* const data = text.data();
+    while (text.size() - at >= 8) {
+        std::uint32_t first;
+        std::uint32_t second;
+        std::memcpy(&first, data + at, sizeof first);
+        std::memcpy(&second, data + at + 4, sizeof second);
+        // Sets the high bit of some byte exactly when one is below 27.
+        if ((((first - kBelow) & ~first) | ((second - kBelow) & ~second)) & kHigh) break;
+        at += 8;
+    }
+    for (; at < text.size(); ++at) {
+        const char c = data[at];
+        if (c == '\r' || c == '\n' || c == kEndOfTextMark) return at;
+    }
+    return at;
+}
 
 class LineSplitter {
 public:
@@ -45,6 +71,27 @@ public:
     // go through Feed. Changes no state either way.
     std::optional<std::string_view> WholeLineAt(std::string_view ahead,
                                                 std::size_t& taken) const noexcept;
+
+    // WholeLineAt for every line in turn from the start of ahead: each line
+    // goes to onLine(line, begin, end), where begin and end are the positions
+    // in ahead of its first byte and of the byte after its line end. Stops at
+    // the first bytes that must go through Feed (a lone CR, the end mark, a
+    // line not ended within ahead) and returns the bytes the lines took.
+    // Changes no state.
+    template <typename OnLine>
+    std::size_t ForEachWholeLine(std::string_view ahead, OnLine&& onLine) const {
+        if (LineReady() || !line_.empty()) return 0;
+        std::size_t begin = 0;
+        for (;;) {
+            const std::size_t stop = FindLineSpecial(ahead, begin);
+            if (stop == ahead.size()) return begin;
+            std::size_t end = stop;
+            if (ahead[end] == '\r' && end + 1 < ahead.size()) ++end;
+            if (ahead[end] != '\n') return begin;
+            onLine(ahead.substr(begin, stop - begin), begin, end + 1);
+            begin = end + 1;
+        }
+    }
 
     // The end mark was taken or the input ended: nothing more is read.
     bool Ended() const noexcept { return ended_; }

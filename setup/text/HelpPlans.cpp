@@ -174,15 +174,17 @@ bool HelpLineStays(std::string_view line, HelpLineList addLines,
                    HelpLineList removeLines) noexcept {
     // Lines of another length cannot match: most lines are settled without
     // looking at their bytes.
+    const auto equals = [line](std::string_view entry) {
+        return entry.size() == line.size() &&
+               (line.empty() || KitText::UpperAsciiChar(line.front()) ==
+                                    KitText::UpperAsciiChar(entry.front())) &&
+               KitText::EqualsIgnoringAsciiCase(line, entry);
+    };
     for (std::string_view entry : addLines) {
-        if (entry.size() == line.size() && KitText::EqualsIgnoringAsciiCase(line, entry)) {
-            return false;
-        }
+        if (equals(entry)) return false;
     }
     for (std::string_view entry : removeLines) {
-        if (entry.size() == line.size() && KitText::EqualsIgnoringAsciiCase(line, entry)) {
-            return false;
-        }
+        if (equals(entry)) return false;
     }
     return true;
 }
@@ -191,11 +193,7 @@ HelpLineFilter::HelpLineFilter(HelpLineList addLines, HelpLineList removeLines) 
     : addLines_(addLines), removeLines_(removeLines) {
     for (const HelpLineList list : {addLines, removeLines}) {
         for (std::string_view entry : list) {
-            if (entry.size() < kLengthBits) {
-                entryLengths_ |= 1ull << entry.size();
-            } else {
-                longEntries_ = true;
-            }
+            entryLengths_ |= 1ull << (entry.size() < kLongLineBit ? entry.size() : kLongLineBit);
         }
     }
 }

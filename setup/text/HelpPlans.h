@@ -51,21 +51,24 @@ bool HelpLineStays(std::string_view line, HelpLineList addLines,
 // has and is settled without looking at its bytes.
 class HelpLineFilter {
 public:
+    // Bit n stands for a line of n bytes, bit 63 for every longer one.
+    static constexpr std::size_t kLongLineBit = 63;
+
     HelpLineFilter(HelpLineList addLines, HelpLineList removeLines) noexcept;
+
+    // The lengths a dropped line can have, one bit each as above.
+    unsigned long long CandidateLengths() const noexcept { return entryLengths_; }
+
     bool operator()(std::string_view line) const noexcept {
-        const std::size_t length = line.size();
-        if (length < kLengthBits ? ((entryLengths_ >> length) & 1u) == 0 : !longEntries_) {
-            return true;
-        }
+        const std::size_t bit = line.size() < kLongLineBit ? line.size() : kLongLineBit;
+        if (((entryLengths_ >> bit) & 1u) == 0) return true;
         return HelpLineStays(line, addLines_, removeLines_);
     }
 
 private:
-    static constexpr std::size_t kLengthBits = 64;
     HelpLineList addLines_;
     HelpLineList removeLines_;
-    unsigned long long entryLengths_ = 0;  // bit n: an entry has n bytes
-    bool longEntries_ = false;             // an entry has kLengthBits bytes or more
+    unsigned long long entryLengths_ = 0;
 };
 
 }  // namespace ComponentSetup
