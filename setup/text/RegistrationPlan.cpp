@@ -48,7 +48,9 @@ std::vector<std::string> KnownPackagesToDelete(const std::vector<std::string>& s
     std::string upperName;
     for (std::size_t i = 0; i < snapshot.size(); ++i) {
         upperName.assign(snapshot[i]);
-        for (char& c : upperName) c = KitText::UpperAsciiChar(c);
+        for (char& c : upperName) {
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        }
         for (std::size_t at = 0; at < upperName.size(); ++at) {
             for (const std::size_t k : startingWith[static_cast<unsigned char>(upperName[at])]) {
                 const std::string& pattern = patterns[k];
