@@ -1,10 +1,51 @@
 #include "platform/text/LineSplitter.h"
 
+#include <cstdint>
+#include <cstring>
 #include <utility>
+
+// The line scan uses SSE2 where the processor has it, asked at run time: the
+// library also runs on 32-bit processors without it.
+#if (defined(__GNUC__) || defined(__clang__)) && (defined(__i386__) || defined(__x86_64__))
+#include <cpuid.h>
+#include <emmintrin.h>
+#define KITTEXT_SSE2 1
+#define KITTEXT_SSE2_FUNCTION __attribute__((target("sse2")))
+#elif defined(_MSC_VER) && (defined(_M_IX86) || defined(_M_X64))
+#include <emmintrin.h>
+#include <intrin.h>
+#define KITTEXT_SSE2 1
+#define KITTEXT_SSE2_FUNCTION
+#else
+#define KITTEXT_SSE2 0
+#endif
 
 namespace KitText {
 
 namespace {
+
+#if KITTEXT_SSE2
+bool HasSse2() noexcept {
+#if defined(_MSC_VER)
+    int registers[4] = {};
+    __cpuid(registers, 1);
+    return (registers[3] & (1 << 26)) != 0;
+#else
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    return __get_cpuid(1, &eax, &ebx, &ecx, &edx) && (edx & bit_SSE2) != 0;
+#endif
+}
+
+unsigned LowestBit(unsigned mask) noexcept {
+#if defined(_MSC_VER)
+    unsigned long index = 0;
+    _BitScanForward(&index, mask);
+    return static_cast<unsigned>(index);
+#else
+    return static_cast<unsigned>(__builtin_ctz(mask));
+#endif
+}
+#endif
 
 constexpr char kCr = '\r';
 constexpr char kLf = '\n';
@@ -13,7 +54,60 @@ std::size_t FindSpecial(std::string_view text, std::size_t at) noexcept {
     return FindLineSpecial(text, at);
 }
 
+bool IsSpecialByte(char c) noexcept { return c == kCr || c == kLf || c == kEndOfTextMark; }
+
+// All three specials are below 27: a group in which no byte is below 27 is
+// passed at once.
+std::size_t FindSpecialByWords(std::string_view text, std::size_t at) noexcept {
+    constexpr std::uint32_t kOnes = 0x01010101u;
+    constexpr std::uint32_t kBelow = kOnes * (static_cast<unsigned char>(kEndOfTextMark) + 1);
+    constexpr std::uint32_t kHigh = kOnes * 0x80;
+    const char* const data = text.data();
+    while (text.size() - at >= 8) {
+        std::uint32_t first;
+        std::uint32_t second;
+        std::memcpy(&first, data + at, sizeof first);
+        std::memcpy(&second, data + at + 4, sizeof second);
+        // Sets the high bit of some byte exactly when one is below 27.
+        if ((((first - kBelow) & ~first) | ((second - kBelow) & ~second)) & kHigh) break;
+        at += 8;
+    }
+    while (at < text.size() && !IsSpecialByte(data[at])) ++at;
+    return at;
+}
+
+#if KITTEXT_SSE2
+KITTEXT_SSE2_FUNCTION std::size_t FindSpecialBySse2(std::string_view text,
+                                                    std::size_t at) noexcept {
+    const char* const data = text.data();
+    const __m128i highestControl = _mm_set1_epi8(static_cast<char>(kEndOfTextMark));
+    while (text.size() - at >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        // A byte is at most 26 when the larger of it and 26 is 26.
+        const __m128i control =
+            _mm_cmpeq_epi8(_mm_max_epu8(bytes, highestControl), highestControl);
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(control));
+        while (mask != 0) {
+            const std::size_t found = at + LowestBit(mask);
+            if (IsSpecialByte(data[found])) return found;
+            mask &= mask - 1;  // another control byte, a tab say: not a line end
+        }
+        at += 16;
+    }
+    while (at < text.size() && !IsSpecialByte(data[at])) ++at;
+    return at;
+}
+#endif
+
 }  // namespace
+
+std::size_t FindLineSpecial(std::string_view text, std::size_t at) noexcept {
+#if KITTEXT_SSE2
+    static const bool sse2 = HasSse2();
+    if (sse2) return FindSpecialBySse2(text, at);
+#endif
+    return FindSpecialByWords(text, at);
+}
 
 std::size_t LineSplitter::Feed(std::string_view chunk) {
     if (LineReady()) return 0;

@@ -1,5 +1,7 @@
 #include "setup/text/RegistrationPlan.h"
 
+#include <cstring>
+
 
 #include "platform/text/AsciiText.h"
 #include "setup/text/PackageNames.h"
@@ -54,7 +56,8 @@ std::vector<std::string> KnownPackagesToDelete(const std::vector<std::string>& s
         for (std::size_t at = 0; at < upperName.size(); ++at) {
             for (const std::size_t k : startingWith[static_cast<unsigned char>(upperName[at])]) {
                 const std::string& pattern = patterns[k];
-                if (lastFound[k] != i && upperName.compare(at, pattern.size(), pattern) == 0) {
+                if (lastFound[k] != i && upperName.size() - at >= pattern.size() &&
+                    std::memcmp(upperName.data() + at, pattern.data(), pattern.size()) == 0) {
                     lastFound[k] = i;
                     containing[k].push_back(i);
                 }
