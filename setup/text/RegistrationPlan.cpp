@@ -1,7 +1,5 @@
 #include "setup/text/RegistrationPlan.h"
 
-#include <cstring>
-
 
 #include "platform/text/AsciiText.h"
 #include "setup/text/PackageNames.h"
@@ -47,17 +45,27 @@ std::vector<std::string> KnownPackagesToDelete(const std::vector<std::string>& s
 
     std::vector<std::vector<std::size_t>> containing(patterns.size());
     std::vector<std::size_t> lastFound(patterns.size(), static_cast<std::size_t>(-1));
-    std::string upperName;
-    for (std::size_t i = 0; i < snapshot.size(); ++i) {
-        upperName.assign(snapshot[i]);
-        for (char& c : upperName) {
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    const auto upper = [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    };
+    // The pattern at position at of name, compared with the name's letters
+    // upper-cased as they are read.
+    const auto standsAt = [&upper](const std::string& name, std::size_t at,
+                                   const std::string& pattern) {
+        if (name.size() - at < pattern.size()) return false;
+        for (std::size_t j = 1; j < pattern.size(); ++j) {
+            if (upper(name[at + j]) != pattern[j]) return false;
         }
-        for (std::size_t at = 0; at < upperName.size(); ++at) {
-            for (const std::size_t k : startingWith[static_cast<unsigned char>(upperName[at])]) {
-                const std::string& pattern = patterns[k];
-                if (lastFound[k] != i && upperName.size() - at >= pattern.size() &&
-                    std::memcmp(upperName.data() + at, pattern.data(), pattern.size()) == 0) {
+        return true;
+    };
+    for (std::size_t i = 0; i < snapshot.size(); ++i) {
+        const std::string& name = snapshot[i];
+        for (std::size_t at = 0; at < name.size(); ++at) {
+            const std::vector<std::size_t>& starting =
+                startingWith[static_cast<unsigned char>(upper(name[at]))];
+            if (starting.empty()) continue;
+            for (const std::size_t k : starting) {
+                if (lastFound[k] != i && standsAt(name, at, patterns[k])) {
                     lastFound[k] = i;
                     containing[k].push_back(i);
                 }
