@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
             Clear();
             return 0;
         }
-        int runs = 9;
+        int runs = 15;
         if (args.size() == 2 && args[0] == "--runs") {
             runs = std::atoi(args[1].c_str());
         } else if (!args.empty()) {

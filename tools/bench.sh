@@ -4,7 +4,7 @@
 # that tree's Wine prefix, whose wineserver is stopped at the end whatever
 # happened. Not part of tools/test.sh: timings have no place in the test run.
 #
-#   tools/bench.sh [BUILD_DIR] [--runs N]     (BUILD_DIR: build/windows-tests)
+#   tools/bench.sh [BUILD_DIR] [--runs N]     (BUILD_DIR: build/windows-tests; 15 runs)
 #
 # The benchmark lays its installation into the prefix's real IDE keys (its
 # measuring processes cannot be redirected to scratch keys, and it refuses to
