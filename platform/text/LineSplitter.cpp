@@ -97,9 +97,69 @@ KITTEXT_SSE2_FUNCTION std::size_t FindSpecialBySse2(std::string_view text,
     while (at < text.size() && !IsSpecialByte(data[at])) ++at;
     return at;
 }
+
+KITTEXT_SSE2_FUNCTION std::size_t FindSpecialsBySse2(std::string_view text, std::size_t at,
+                                                     std::uint32_t* positions,
+                                                     std::size_t capacity,
+                                                     std::size_t& scannedTo) noexcept {
+    const char* const data = text.data();
+    const __m128i highestControl = _mm_set1_epi8(static_cast<char>(kEndOfTextMark));
+    std::size_t count = 0;
+    while (text.size() - at >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        const __m128i control =
+            _mm_cmpeq_epi8(_mm_max_epu8(bytes, highestControl), highestControl);
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(control));
+        while (mask != 0) {
+            const std::size_t position = at + LowestBit(mask);
+            mask &= mask - 1;
+            if (!IsSpecialByte(data[position])) continue;
+            positions[count++] = static_cast<std::uint32_t>(position);
+            if (count == capacity) {
+                scannedTo = position + 1;
+                return count;
+            }
+        }
+        at += 16;
+    }
+    for (; at < text.size(); ++at) {
+        if (!IsSpecialByte(data[at])) continue;
+        positions[count++] = static_cast<std::uint32_t>(at);
+        if (count == capacity) {
+            scannedTo = at + 1;
+            return count;
+        }
+    }
+    scannedTo = text.size();
+    return count;
+}
 #endif
 
+std::size_t FindSpecialsByWords(std::string_view text, std::size_t at, std::uint32_t* positions,
+                                std::size_t capacity, std::size_t& scannedTo) noexcept {
+    std::size_t count = 0;
+    for (at = FindSpecialByWords(text, at); at < text.size();
+         at = FindSpecialByWords(text, at + 1)) {
+        positions[count++] = static_cast<std::uint32_t>(at);
+        if (count == capacity) {
+            scannedTo = at + 1;
+            return count;
+        }
+    }
+    scannedTo = text.size();
+    return count;
+}
+
 }  // namespace
+
+std::size_t FindLineSpecials(std::string_view text, std::size_t at, std::uint32_t* positions,
+                             std::size_t capacity, std::size_t& scannedTo) noexcept {
+#if KITTEXT_SSE2
+    static const bool sse2 = HasSse2();
+    if (sse2) return FindSpecialsBySse2(text, at, positions, capacity, scannedTo);
+#endif
+    return FindSpecialsByWords(text, at, positions, capacity, scannedTo);
+}
 
 std::size_t FindLineSpecial(std::string_view text, std::size_t at) noexcept {
 #if KITTEXT_SSE2

@@ -189,6 +189,26 @@ TEST(LineSplitterScan, FindsTheFirstLineEndOrEndMarkFromAnyPosition) {
             }
             ASSERT_EQ(KitText::FindLineSpecial(text, at), expected) << "at " << at;
         }
+        // In batches of any size the positions come out the same, in order.
+        const std::size_t capacity = 1 + random() % 5;
+        std::vector<std::uint32_t> batched;
+        for (std::size_t at = 0; at < text.size();) {
+            std::uint32_t positions[8] = {};
+            std::size_t scannedTo = 0;
+            const std::size_t count =
+                KitText::FindLineSpecials(text, at, positions, capacity, scannedTo);
+            ASSERT_LE(count, capacity);
+            ASSERT_GT(scannedTo, at);
+            batched.insert(batched.end(), positions, positions + count);
+            at = scannedTo;
+        }
+        std::vector<std::uint32_t> expected;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\r' || text[i] == '\n' || text[i] == '\x1a') {
+                expected.push_back(static_cast<std::uint32_t>(i));
+            }
+        }
+        ASSERT_EQ(batched, expected);
     }
 }
 
