@@ -25,8 +25,8 @@ int MeasureRequest(const std::string& request, const std::string& resultPath) {
     // Called as a setup program calls it; the box is closed from within the
     // wrapper of MessageBoxA, so no watcher runs beside the library.
     using Export = int(__stdcall*)(const void*);
-    const auto ideInstall =
-        reinterpret_cast<Export>(::GetProcAddress(dll.Module(), "IDEInstall"));
+    const auto ideInstall = reinterpret_cast<Export>(
+        reinterpret_cast<void*>(::GetProcAddress(dll.Module(), "IDEInstall")));
     if (!ideInstall) throw std::runtime_error("KitSetup.dll exports no IDEInstall");
     KitTest::ParamBlock block{};
     block.requestText = request.c_str();
