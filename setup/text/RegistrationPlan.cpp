@@ -58,12 +58,18 @@ std::vector<std::string> KnownPackagesToDelete(const std::vector<std::string>& s
         }
         return true;
     };
+    // Bytes, in either letter case, that a pattern begins with: every other
+    // byte of a name is passed with one look.
+    bool mayBegin[256] = {};
+    for (int c = 0; c < 256; ++c) {
+        mayBegin[c] = !startingWith[static_cast<unsigned char>(upper(static_cast<char>(c)))].empty();
+    }
     for (std::size_t i = 0; i < snapshot.size(); ++i) {
         const std::string& name = snapshot[i];
         for (std::size_t at = 0; at < name.size(); ++at) {
+            if (!mayBegin[static_cast<unsigned char>(name[at])]) continue;
             const std::vector<std::size_t>& starting =
                 startingWith[static_cast<unsigned char>(upper(name[at]))];
-            if (starting.empty()) continue;
             for (const std::size_t k : starting) {
                 if (lastFound[k] != i && standsAt(name, at, patterns[k])) {
                     lastFound[k] = i;
