@@ -174,10 +174,13 @@ bool HelpLineStays(std::string_view line, HelpLineList addLines,
                    HelpLineList removeLines) noexcept {
     // Lines of another length cannot match: most lines are settled without
     // looking at their bytes.
-    const auto equals = [line](std::string_view entry) {
+    // Lines of one kind share their first bytes: the byte in the middle
+    // settles most of those that differ before the whole line is compared.
+    const std::size_t middle = line.size() / 2;
+    const auto equals = [line, middle](std::string_view entry) {
         return entry.size() == line.size() &&
-               (line.empty() || KitText::UpperAsciiChar(line.front()) ==
-                                    KitText::UpperAsciiChar(entry.front())) &&
+               (line.empty() || KitText::UpperAsciiChar(line[middle]) ==
+                                    KitText::UpperAsciiChar(entry[middle])) &&
                KitText::EqualsIgnoringAsciiCase(line, entry);
     };
     for (std::string_view entry : addLines) {
