@@ -24,6 +24,8 @@ double BoxSeconds();
 // library's own, before the dialog brings in fonts and the like); 0 when no
 // box was shown.
 double PeakBeforeBox();
+// Information boxes shown and closed by the wrapper of MessageBoxA.
+long long BoxesClosed();
 // "calls.F" and "seconds.F" of every counted function F, and the bytes read,
 // written, copied and allocated.
 void AddCallFigures(Figures& figures);

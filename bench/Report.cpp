@@ -47,7 +47,8 @@ void PrintTimeSpent(Figures& run) {
         {"file copies", {"CopyFileA"}},
         {"other file calls",
          {"CreateFileA", "ReadFile", "WriteFile", "MoveFileExA", "DeleteFileA", "CloseHandle",
-          "GetTempFileNameA", "FindFirstFileA", "GetFileAttributesA", "SetFileAttributesA"}},
+          "GetTempFileNameA", "FindFirstFileA", "GetFileAttributesA", "SetFileAttributesA",
+          "GetFileSecurityA", "SetFileSecurityA"}},
         {"profile calls", {"GetPrivateProfileStringA", "WritePrivateProfileStringA"}},
         {"CompareStringA", {"CompareStringA"}},
     };
@@ -62,16 +63,21 @@ void PrintTimeSpent(Figures& run) {
     std::printf(" the library's own work %.0f ms\n", (run["seconds"] - accounted) * 1000);
 }
 
-constexpr double kTimeTarget = 1.5;
+constexpr double kTimeTarget = 1.25;
 // Streaming needs a buffer or two, not the files: what a run on large files
 // needs beyond a run on small ones stays far below the size of any one file.
 constexpr double kMemoryGrowthAllowance = 2.0 * 1024 * 1024;
 
 // What the runs of one IDE come to, against the targets.
+// Time is judged on the fastest run of each: the machine's other work only
+// ever adds to a run. The medians are shown beside them.
 struct Verdict {
+    double requestMin = 0;
+    double floorMin = 0;
+    double ratio = 0;  // of the minimums
     double requestMedian = 0;
     double floorMedian = 0;
-    double ratio = 0;
+    double medianRatio = 0;
     double listed = 0;  // "Known Packages" values, as the floor listed them
     double listings = 0;
     double enumerations = 0;
@@ -104,9 +110,12 @@ Verdict Judge(IdeRuns& runs) {
     Figures& middle = runs.MiddleRequest();
     verdict.listed = runs.MiddleFloor()["listed"];
     verdict.smallGrowth = runs.small["peak_before_box"] - runs.small["working_set_before"];
+    verdict.requestMin = *std::min_element(runs.requestSeconds.begin(), runs.requestSeconds.end());
+    verdict.floorMin = *std::min_element(runs.floorSeconds.begin(), runs.floorSeconds.end());
+    verdict.ratio = verdict.requestMin / verdict.floorMin;
     verdict.requestMedian = Median(runs.requestSeconds);
     verdict.floorMedian = Median(runs.floorSeconds);
-    verdict.ratio = verdict.requestMedian / verdict.floorMedian;
+    verdict.medianRatio = verdict.requestMedian / verdict.floorMedian;
     verdict.memoryGrowth = runs.largePeak - runs.small["peak_before_box"];
     verdict.listings = middle["calls.RegQueryInfoKeyA"];
     verdict.enumerations = middle["calls.RegEnumValueA"];
@@ -120,21 +129,23 @@ Verdict Judge(IdeRuns& runs) {
 void PrintTimes(IdeRuns& runs, const Verdict& verdict, long long rewrittenBytes) {
     const int count = static_cast<int>(runs.requestSeconds.size());
     Figures& floorMiddle = runs.MiddleFloor();
-    std::printf("request   %7.0f ms  median of %d, without the information box (runs: %s ms;"
-                " box %s ms)\n",
-                verdict.requestMedian * 1000, count, Milliseconds(runs.requestSeconds).c_str(),
-                Milliseconds(runs.boxSeconds).c_str());
+    std::printf("request   %7.0f ms  fastest of %d, median %.0f ms, without the information box"
+                " (runs: %s ms; box %s ms)\n",
+                verdict.requestMin * 1000, count, verdict.requestMedian * 1000,
+                Milliseconds(runs.requestSeconds).c_str(), Milliseconds(runs.boxSeconds).c_str());
     PrintTimeSpent(runs.MiddleRequest());
-    std::printf("floor     %7.0f ms  median of %d (runs: %s ms): %.1f MiB of files backed up,"
-                " passed through and copied back, %.0f values listed\n",
-                verdict.floorMedian * 1000, count, Milliseconds(runs.floorSeconds).c_str(),
-                MiB(static_cast<double>(rewrittenBytes)), verdict.listed);
-    std::printf("          of its middle run: copies %.0f, passes %.0f, deletions %.0f,"
+    std::printf("floor     %7.0f ms  fastest of %d, median %.0f ms (runs: %s ms): %.1f MiB of"
+                " files read once and written once, %.0f values listed\n",
+                verdict.floorMin * 1000, count, verdict.floorMedian * 1000,
+                Milliseconds(runs.floorSeconds).c_str(), MiB(static_cast<double>(rewrittenBytes)),
+                verdict.listed);
+    std::printf("          of its middle run: passes %.0f, renames %.0f, DefProj.dof %.0f,"
                 " listing %.0f ms\n",
-                floorMiddle["seconds.copies"] * 1000, floorMiddle["seconds.passes"] * 1000,
-                floorMiddle["seconds.deletions"] * 1000, floorMiddle["seconds.listing"] * 1000);
-    std::printf("ratio     %7.2f     target <= %.2f  %s\n", verdict.ratio, kTimeTarget,
-                verdict.timeMet ? "met" : "MISSED");
+                floorMiddle["seconds.passes"] * 1000, floorMiddle["seconds.renames"] * 1000,
+                floorMiddle["seconds.options"] * 1000, floorMiddle["seconds.listing"] * 1000);
+    std::printf("ratio     %7.2f     of the minimums, target <= %.2f  %s; of the medians %.2f\n",
+                verdict.ratio, kTimeTarget, verdict.timeMet ? "met" : "MISSED",
+                verdict.medianRatio);
 }
 
 void PrintMemory(IdeRuns& runs, const Verdict& verdict) {

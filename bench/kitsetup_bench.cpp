@@ -6,11 +6,14 @@
 // runs in (C:\kitsetup-bench and the Borland/Ostrel keys), then, for D7 and
 // C6:
 //  - runs the request through the loaded KitSetup.dll several times, each in
-//    a fresh process on a freshly laid installation, and takes the median;
-//  - measures the floor the same way: the copies that the rewrite pattern
-//    needs of every rewritten file (backup copy, one pass reading the target
-//    and writing the work file, copy back) and one listing of the "Known
-//    Packages" values;
+//    a fresh process on a freshly laid installation, taking turns with
+//    - the floor, measured the same way: every rewritten file read once while
+//    its work file is written once, the original renamed to the backup and
+//    the work file renamed into its place, DefProj.dof read and written once,
+//    and one listing of the "Known Packages" values;
+//  - judges the ratio of the fastest request to the fastest floor (the
+//    medians are printed beside it): what else the machine does can only
+//    slow a run down, so the minimums are the steadiest figures;
 //  - counts the registry, file and heap calls that KitSetup.dll makes, by
 //    pointing its import table at counting wrappers;
 //  - compares the peak working set with that of a run on small files.
@@ -65,7 +68,7 @@ int main(int argc, char** argv) {
             Clear();
             return 0;
         }
-        int runs = 5;
+        int runs = 15;
         if (args.size() == 2 && args[0] == "--runs") {
             runs = std::atoi(args[1].c_str());
         } else if (!args.empty()) {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "platform/DiskFile.h"
 
 namespace KitPlatform {
@@ -85,6 +87,81 @@ bool TargetMayBeReplaced(const std::string& target) {
     return CanOpenForWriting(target);
 }
 
+// The attributes a replacement takes over from the file it replaces. A
+// read-only target is never replaced, so that mark never comes along.
+constexpr DWORD kCarriedAttributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
+                                     FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Deletes the work file when it goes out of scope, whichever way was taken.
+class WorkFile {
+public:
+    explicit WorkFile(const std::string& path) noexcept : path_(path) {}
+    ~WorkFile() {
+        if (FilePathProblem(path_) == 0) ::DeleteFileA(path_.c_str());
+    }
+    WorkFile(const WorkFile&) = delete;
+    WorkFile& operator=(const WorkFile&) = delete;
+
+private:
+    const std::string& path_;
+};
+
+// A file that may take target's place by a rename: both paths usable, the
+// target a file that may be replaced now (neither read-only nor held open),
+// in a directory where the copying way would find room for a sibling too, so
+// that whether a file is replaced never depends on the way taken.
+bool MayRenameIntoPlace(const std::string& target, DWORD targetAttributes,
+                        const std::string& workPath) {
+    return IsUsablePath(workPath) && IsUsablePath(target) &&
+           targetAttributes != INVALID_FILE_ATTRIBUTES &&
+           DirectoryOf(target).size() <= kMaxTempDirectoryLength && TargetMayBeReplaced(target);
+}
+
+// A missing backup, or an earlier one that a rename may replace: Windows
+// refuses to rename over a read-only file, and so does this, also where the
+// platform would let it through.
+bool MayRenameToBackup(const std::string& backupPath) {
+    if (!IsUsablePath(backupPath)) return false;
+    const DWORD attributes = ::GetFileAttributesA(backupPath.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES ||
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) == 0;
+}
+
+// Gives the work file the target's access rules and marks before it takes
+// the target's place, as ReplaceFileA does. Where the platform keeps no
+// access rules of its own for a file there is nothing to take over.
+void TakeOverAttributesAndSecurity(const std::string& target, DWORD targetAttributes,
+                                   const std::string& workPath) {
+    DWORD needed = 0;
+    ::GetFileSecurityA(target.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+    if (needed != 0) {
+        std::vector<BYTE> descriptor(needed);
+        if (::GetFileSecurityA(target.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(),
+                               needed, &needed)) {
+            ::SetFileSecurityA(workPath.c_str(), DACL_SECURITY_INFORMATION, descriptor.data());
+        }
+    }
+    // A fresh file carries the archive mark and nothing else.
+    const DWORD carried = targetAttributes & kCarriedAttributes;
+    if (carried != FILE_ATTRIBUTE_ARCHIVE) {
+        ::SetFileAttributesA(workPath.c_str(), carried != 0 ? carried : FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+// The two renames of ReplaceFileA; false when the target is as before and
+// the backup as before or a copy of the target (the copying way then runs).
+bool RenameIntoPlaceKeepingBackup(const std::string& target, const std::string& workPath,
+                                  const std::string& backupPath) {
+    if (!::MoveFileExA(target.c_str(), backupPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        return false;
+    }
+    if (::MoveFileExA(workPath.c_str(), target.c_str(), 0)) return true;
+    // The original goes back; the earlier backup it replaced is gone, and the
+    // copying way puts a copy of the target there.
+    ::MoveFileExA(backupPath.c_str(), target.c_str(), 0);
+    return false;
+}
+
 }  // namespace
 
 bool IsExistingFile(const std::string& path) {
@@ -127,6 +204,41 @@ bool ReplaceFileContents(const std::string& source, const std::string& target) {
     }
     replacement.Keep();
     return true;
+}
+
+bool ReplaceFromWorkFile(const std::string& target, const std::string& workPath,
+                         const std::string& backupPath) {
+    const WorkFile work(workPath);
+    const DWORD targetAttributes = ::GetFileAttributesA(target.c_str());
+    const bool keepBackup = !backupPath.empty();
+    if (MayRenameIntoPlace(target, targetAttributes, workPath) &&
+        (!keepBackup || MayRenameToBackup(backupPath))) {
+        TakeOverAttributesAndSecurity(target, targetAttributes, workPath);
+        if (keepBackup ? RenameIntoPlaceKeepingBackup(target, workPath, backupPath)
+                       : ::MoveFileExA(workPath.c_str(), target.c_str(),
+                                       MOVEFILE_REPLACE_EXISTING) != FALSE) {
+            return true;
+        }
+    }
+    // The way of copies: the backup's outcome is not examined.
+    if (keepBackup) CopyFileOver(target, backupPath);
+    return ReplaceFileContents(workPath, target);
+}
+
+bool RewriteKeepingBackup(const std::string& target, const std::string& workPath,
+                          const std::string& backupPath, const std::function<bool()>& writeWork) {
+    bool written = false;
+    try {
+        written = writeWork();
+    } catch (...) {
+        CopyFileOver(target, backupPath);
+        throw;
+    }
+    if (!written) {
+        CopyFileOver(target, backupPath);
+        return false;
+    }
+    return ReplaceFromWorkFile(target, workPath, backupPath);
 }
 
 }  // namespace KitPlatform

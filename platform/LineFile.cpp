@@ -199,6 +199,10 @@ std::string_view LineFile::ReadTextLineView() {
 
 void LineFile::CopyTextLinesTo(LineFile& out,
                                const std::function<bool(std::string_view)>& keep) {
+    CopyTextLinesTo(out, LineSelection{~std::uint64_t{0}, keep});
+}
+
+void LineFile::CopyTextLinesTo(LineFile& out, const LineSelection& selection) {
     Impl& file = *impl_;
     if (file.state != State::Reading) RaiseInOutError(InOutError::kFileNotOpenForInput, file.path);
     if (out.impl_->state != State::Writing) {
@@ -216,29 +220,27 @@ void LineFile::CopyTextLinesTo(LineFile& out,
         runBegin = runEnd = kNoRun;
     };
     for (;;) {
-        std::size_t taken = 0;
-        if (const auto line = file.splitter.WholeLineAt(file.Ahead(), taken)) {
-            const std::size_t begin = file.position;
-            file.position += taken;
-            // A dropped line ends a run: the next kept one does not follow it.
-            if (!keep(*line)) continue;
-            if (taken == line->size() + 2) {
-                if (runEnd != begin) {
+        const std::size_t base = file.position;
+        file.position += file.splitter.ForEachWholeLine(
+            file.Ahead(), [&](std::string_view line, std::size_t begin, std::size_t end) {
+                // A dropped line ends a run: the next kept one does not follow it.
+                if (!selection.Keeps(line)) return;
+                if (end - begin == line.size() + 2) {
+                    if (runEnd != base + begin) {
+                        writeRun();
+                        runBegin = base + begin;
+                    }
+                    runEnd = base + end;
+                } else {
                     writeRun();
-                    runBegin = begin;
+                    out.WriteTextLine(line);
                 }
-                runEnd = file.position;
-            } else {
-                writeRun();
-                out.WriteTextLine(*line);
-            }
-            continue;
-        }
+            });
         // The buffer may be refilled from here on: what waits goes out first.
         writeRun();
         if (AtEndOfText()) return;
         const std::string_view line = ReadTextLineView();
-        if (keep(line)) out.WriteTextLine(line);
+        if (selection.Keeps(line)) out.WriteTextLine(line);
     }
 }
 

@@ -3,6 +3,7 @@
 // written ends with CR LF. Reading and writing are buffered.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -11,6 +12,24 @@
 #include "platform/InOutError.h"
 
 namespace KitPlatform {
+
+// Which lines a copy keeps. keep is asked only about lines whose length has
+// its bit in askLengths (bit n for a line of n bytes, bit 63 for every line of
+// 63 bytes or more); every other line is kept without asking, so a filter
+// that can only drop lines of a few lengths costs the rest nothing.
+struct LineSelection {
+    static constexpr unsigned kLongLineBit = 63;
+    static constexpr unsigned LengthBit(std::size_t length) noexcept {
+        return length < kLongLineBit ? static_cast<unsigned>(length) : kLongLineBit;
+    }
+
+    std::uint64_t askLengths = ~std::uint64_t{0};
+    std::function<bool(std::string_view)> keep;
+
+    bool Keeps(std::string_view line) const {
+        return ((askLengths >> LengthBit(line.size())) & 1u) == 0 || keep(line);
+    }
+};
 
 class LineFile {
 public:
@@ -38,6 +57,7 @@ public:
     // writing the kept ones, but kept lines that follow one another in the
     // buffer, each ended by CR LF, go to out together, in one copy.
     void CopyTextLinesTo(LineFile& out, const std::function<bool(std::string_view)>& keep);
+    void CopyTextLinesTo(LineFile& out, const LineSelection& selection);
     // True when no further byte can be read or the next byte is 26.
     bool AtEndOfText();
     void WriteTextLine(std::string_view text);

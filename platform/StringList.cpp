@@ -2,9 +2,22 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
+#include "platform/text/AsciiText.h"
+
 namespace KitPlatform {
 
 namespace {
+
+// ASCII letters, digits, "." and "_": no locale's rules make a name of them
+// equal to another one except by letter case, and none ignores one of them.
+bool IsPlainName(const std::string& text) noexcept {
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '.' || c == '_';
+    });
+}
 
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
     return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
@@ -21,8 +34,15 @@ void StringList::CheckIndex(int index) const {
 }
 
 int StringList::FindItem(const std::string& text) const {
+    const bool plainText = IsPlainName(text);
     for (int i = 0; i < static_cast<int>(items_.size()); ++i) {
-        if (EqualIgnoringCase(items_[static_cast<std::size_t>(i)], text)) return i;
+        const std::string& item = items_[static_cast<std::size_t>(i)];
+        // Two plain names that differ beyond ASCII letter case differ in the
+        // user's locale too; only the others go to the locale's comparison.
+        if (plainText && !KitText::EqualsIgnoringAsciiCase(item, text) && IsPlainName(item)) {
+            continue;
+        }
+        if (EqualIgnoringCase(item, text)) return i;
     }
     return NotFound;
 }

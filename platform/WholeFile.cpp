@@ -81,7 +81,7 @@ bool ReplaceWholeFile(const std::string& target, const std::string& workPath,
                       std::string_view bytes) {
     const WorkFileRemover remover(workPath);
     WriteWholeFile(workPath, bytes);
-    return ReplaceFileContents(workPath, target);
+    return ReplaceFromWorkFile(target, workPath, std::string());
 }
 
 }  // namespace KitPlatform

@@ -23,8 +23,8 @@ std::string ReadFilePrefix(const std::string& path, std::size_t maxBytes);
 // Raises InOutError when any of that fails (a read-only file included).
 void WriteWholeFile(const std::string& path, std::string_view bytes);
 
-// Puts bytes in target's place through workPath (written whole, then put in
-// the target's place as ReplaceFileContents does), so that the target holds
+// Puts bytes in target's place through workPath (written whole, then renamed
+// over the target as ReplaceFromWorkFile does), so that the target holds
 // either its old bytes or all of the new ones. The work file is gone again on
 // every path out. False when the target kept its old bytes; raises as
 // WriteWholeFile does when the work file cannot be written.

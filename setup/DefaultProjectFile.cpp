@@ -69,7 +69,7 @@ void WriteMakefileProject(const ProjectFiles& files, const PackageListEditor& ed
                          [&project] { return project.ReadTextLine(); },
                          [&work](std::string_view line) { work.WriteTextLine(line); },
                          [&project, &work] {
-                             project.CopyTextLinesTo(work, [](std::string_view) { return true; });
+                             project.CopyTextLinesTo(work, KitPlatform::LineSelection{0, {}});
                          }},
                         edit);
     project.CloseText();
@@ -100,24 +100,22 @@ void EditDefaultProjectFile(const std::string& rootDir, const RegistrationPlan& 
     const ProjectFiles files = ProjectFilesBelow(rootDir);
     if (!KitPlatform::IsExistingFile(files.project)) return;
 
-    // The copy that the run can be undone from by hand; never restored here.
-    KitPlatform::CopyFileOver(files.project, files.backup);
-
     const PackageListEditor edit = [&plan](std::vector<std::string>& names) {
         EditProjectPackages(names, plan);
     };
-    // The IDE may keep this file as XML, which an appended makefile macro
-    // would break. Only an XML project is held whole; a makefile-style one,
-    // however long, streams through the work file line by line.
-    if (IsXmlProjectFile(files.project)) {
-        if (!WriteXmlProject(KitPlatform::ReadWholeFile(files.project), files, edit)) return;
-    } else {
+    // The backup is the copy that the run can be undone from by hand; never
+    // restored here. The project file holds either its old content or all of
+    // the new one.
+    KitPlatform::RewriteKeepingBackup(files.project, files.work, files.backup, [&] {
+        // The IDE may keep this file as XML, which an appended makefile macro
+        // would break. Only an XML project is held whole; a makefile-style
+        // one, however long, streams through the work file line by line.
+        if (IsXmlProjectFile(files.project)) {
+            return WriteXmlProject(KitPlatform::ReadWholeFile(files.project), files, edit);
+        }
         WriteMakefileProject(files, edit);
-    }
-
-    // The project file holds either its old content or all of the new one.
-    KitPlatform::ReplaceFileContents(files.work, files.project);
-    KitPlatform::RemoveFile(files.work);
+        return true;
+    });
 }
 
 void RemoveSuiteProjectPackages(const std::string& rootDir, int majorVersion) {

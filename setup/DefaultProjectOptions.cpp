@@ -35,6 +35,18 @@ void EditDefaultProjectOptions(const std::string& rootDir, const RegistrationPla
     if (!KitPlatform::IsExistingFile(path)) return;
 
     IniFile options(path);
+    // Every edit worked out on one reading of the value, and one write.
+    const DefaultPackagesEdit edit =
+        EditDefaultPackages(ReadPackages(options), plan.RuntimeNamesToRemove,
+                            plan.RuntimeNamesToAdd);
+    if (!edit.Changed) return;
+    if (edit.OneWriteSuffices) {
+        options.WriteIniString(kDirectoriesSection, kPackagesIdent, edit.Packages);
+        return;
+    }
+    // A list the profile functions would hand back otherwise than written
+    // (blanks or quotation marks at its start, bytes beyond ASCII) is edited
+    // through them, each edit seeing the value as they give it back.
     for (const std::string& entry : plan.RuntimeNamesToRemove) {
         WritePackagesIfChanged(WithoutDefaultPackage(ReadPackages(options), entry), options);
     }

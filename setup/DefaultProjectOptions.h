@@ -10,9 +10,10 @@
 namespace ComponentSetup {
 
 // Takes the plan's run-time names out of "Packages" (the first whole
-// occurrence of each) and appends the names to add that are not there. Each
-// edit reads the value afresh and writes only when it changed something. A
-// missing file is left alone. Raises what the profile file raises.
+// occurrence of each) and appends the names to add that are not there, each
+// edit seeing what the one before left; the value is read once and written
+// once, only when an edit changed it. A missing file is left alone. Raises
+// what the profile file raises.
 void EditDefaultProjectOptions(const std::string& rootDir, const RegistrationPlan& plan);
 
 // Takes every whole entry of the suite's run-time packages of this version,

@@ -16,50 +16,45 @@ using KitPlatform::LineFile;
 
 namespace {
 
-// Writes the target's lines that match neither list to a fresh work file.
-// Both files are closed on every path; the closes of the normal path are the
-// ones that report a failed write.
-void WriteKeptLines(const std::string& targetPath, const std::string& workPath,
-                    HelpLineList removeLines, HelpLineList addLines) {
+// Writes the target's lines that match neither list to a fresh work file,
+// then the added lines in list order and one empty line. Both files are
+// closed on every path; the closes of the normal path are the ones that
+// report a failed write.
+void WriteMergedLines(const std::string& targetPath, const std::string& workPath,
+                      HelpLineList removeLines, HelpLineList addLines) {
     LineFile work(workPath);
     work.CreateTextForWriting();
     LineFile target(targetPath);
     target.OpenTextForReading();
-    target.CopyTextLinesTo(work, [addLines, removeLines](std::string_view line) {
-        return HelpLineStays(line, addLines, removeLines);
-    });
+    const HelpLineFilter stays(addLines, removeLines);
+    target.CopyTextLinesTo(work, KitPlatform::LineSelection{stays.CandidateLengths(),
+                                                            [&stays](std::string_view line) {
+                                                                return stays(line);
+                                                            }});
     target.CloseText();
-    work.CloseText();
-}
-
-// Appends the added lines in list order, then one empty line.
-void AppendAddedLines(const std::string& workPath, HelpLineList addLines) {
-    LineFile work(workPath);
-    work.OpenTextForAppending();
     for (std::string_view line : addLines) work.WriteTextLine(line);
     work.WriteTextLine({});
     work.CloseText();
 }
 
 // Rewrites targetPath without the lines of either list and with addLines
-// appended, after copying it to backupPath, building the new content in
-// workPath. False when the target doesn't exist (nothing is touched) or when
+// appended, building the new content in workPath; the original is kept in
+// backupPath. False when the target doesn't exist (nothing is touched) or when
 // the rewritten content could not replace the target's (the target is then
-// as before). A failed read or write raises KitPlatform::InOutError.
+// as before, the backup a copy of it). A failed read or write raises
+// KitPlatform::InOutError, the backup then holding a copy of the target.
 bool MergeHelpFile(const std::string& targetPath, const std::string& workPath,
                    const std::string& backupPath, HelpLineList removeLines,
                    HelpLineList addLines) {
     if (!KitPlatform::IsExistingFile(targetPath)) return false;
-    // The backup's outcome is not examined: a backup that cannot be written
-    // (say, a read-only one from an earlier run) does not stop the merge.
-    KitPlatform::CopyFileOver(targetPath, backupPath);
-    WriteKeptLines(targetPath, workPath, removeLines, addLines);
-    AppendAddedLines(workPath, addLines);
-    // A target that cannot be replaced (read-only, or held open by another
-    // process) stays exactly as it was, and the merge did not happen.
-    const bool replaced = KitPlatform::ReplaceFileContents(workPath, targetPath);
-    KitPlatform::RemoveFile(workPath);
-    return replaced;
+    // A backup that cannot be written (say, a read-only one from an earlier
+    // run) does not stop the merge; a target that cannot be replaced
+    // (read-only, or held open by another process) stays exactly as it was,
+    // and the merge did not happen.
+    return KitPlatform::RewriteKeepingBackup(targetPath, workPath, backupPath, [&] {
+        WriteMergedLines(targetPath, workPath, removeLines, addLines);
+        return true;
+    });
 }
 
 bool RunPlanSteps(const HelpPlan& plan) {

@@ -4,38 +4,170 @@
 #include <cstring>
 #include <utility>
 
+// The line scan uses SSE2 where the processor has it, asked at run time: the
+// library also runs on 32-bit processors without it.
+#if (defined(__GNUC__) || defined(__clang__)) && (defined(__i386__) || defined(__x86_64__))
+#include <cpuid.h>
+#include <emmintrin.h>
+#define KITTEXT_SSE2 1
+#define KITTEXT_SSE2_FUNCTION __attribute__((target("sse2")))
+#elif defined(_MSC_VER) && (defined(_M_IX86) || defined(_M_X64))
+#include <emmintrin.h>
+#include <intrin.h>
+#define KITTEXT_SSE2 1
+#define KITTEXT_SSE2_FUNCTION
+#else
+#define KITTEXT_SSE2 0
+#endif
+
 namespace KitText {
 
 namespace {
 
+#if KITTEXT_SSE2
+bool HasSse2() noexcept {
+#if defined(_MSC_VER)
+    int registers[4] = {};
+    __cpuid(registers, 1);
+    return (registers[3] & (1 << 26)) != 0;
+#else
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    return __get_cpuid(1, &eax, &ebx, &ecx, &edx) && (edx & bit_SSE2) != 0;
+#endif
+}
+
+unsigned LowestBit(unsigned mask) noexcept {
+#if defined(_MSC_VER)
+    unsigned long index = 0;
+    _BitScanForward(&index, mask);
+    return static_cast<unsigned>(index);
+#else
+    return static_cast<unsigned>(__builtin_ctz(mask));
+#endif
+}
+#endif
+
 constexpr char kCr = '\r';
 constexpr char kLf = '\n';
 
-bool IsSpecial(char c) noexcept { return c == kCr || c == kLf || c == kEndOfTextMark; }
-
-// Where the first CR, LF or end mark at or after at stands, or the text's
-// size. Four bytes are looked at together: all three are below 27, and a group
-// in which no byte is below 27 is passed at once.
 std::size_t FindSpecial(std::string_view text, std::size_t at) noexcept {
+    return FindLineSpecial(text, at);
+}
+
+bool IsSpecialByte(char c) noexcept { return c == kCr || c == kLf || c == kEndOfTextMark; }
+
+// All three specials are below 27: a group in which no byte is below 27 is
+// passed at once.
+std::size_t FindSpecialByWords(std::string_view text, std::size_t at) noexcept {
     constexpr std::uint32_t kOnes = 0x01010101u;
     constexpr std::uint32_t kBelow = kOnes * (static_cast<unsigned char>(kEndOfTextMark) + 1);
-    while (text.size() - at >= 4) {
-        std::uint32_t group;
-        std::memcpy(&group, text.data() + at, sizeof group);
+    constexpr std::uint32_t kHigh = kOnes * 0x80;
+    const char* const data = text.data();
+    while (text.size() - at >= 8) {
+        std::uint32_t first;
+        std::uint32_t second;
+        std::memcpy(&first, data + at, sizeof first);
+        std::memcpy(&second, data + at + 4, sizeof second);
         // Sets the high bit of some byte exactly when one is below 27.
-        if (((group - kBelow) & ~group & (kOnes * 0x80)) == 0) {
-            at += 4;
-            continue;
-        }
-        for (const std::size_t end = at + 4; at < end; ++at) {
-            if (IsSpecial(text[at])) return at;
-        }
+        if ((((first - kBelow) & ~first) | ((second - kBelow) & ~second)) & kHigh) break;
+        at += 8;
     }
-    while (at < text.size() && !IsSpecial(text[at])) ++at;
+    while (at < text.size() && !IsSpecialByte(data[at])) ++at;
     return at;
 }
 
+#if KITTEXT_SSE2
+KITTEXT_SSE2_FUNCTION std::size_t FindSpecialBySse2(std::string_view text,
+                                                    std::size_t at) noexcept {
+    const char* const data = text.data();
+    const __m128i highestControl = _mm_set1_epi8(static_cast<char>(kEndOfTextMark));
+    while (text.size() - at >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        // A byte is at most 26 when the larger of it and 26 is 26.
+        const __m128i control =
+            _mm_cmpeq_epi8(_mm_max_epu8(bytes, highestControl), highestControl);
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(control));
+        while (mask != 0) {
+            const std::size_t found = at + LowestBit(mask);
+            if (IsSpecialByte(data[found])) return found;
+            mask &= mask - 1;  // another control byte, a tab say: not a line end
+        }
+        at += 16;
+    }
+    while (at < text.size() && !IsSpecialByte(data[at])) ++at;
+    return at;
+}
+
+KITTEXT_SSE2_FUNCTION std::size_t FindSpecialsBySse2(std::string_view text, std::size_t at,
+                                                     std::uint32_t* positions,
+                                                     std::size_t capacity,
+                                                     std::size_t& scannedTo) noexcept {
+    const char* const data = text.data();
+    const __m128i highestControl = _mm_set1_epi8(static_cast<char>(kEndOfTextMark));
+    std::size_t count = 0;
+    while (text.size() - at >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        const __m128i control =
+            _mm_cmpeq_epi8(_mm_max_epu8(bytes, highestControl), highestControl);
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(control));
+        while (mask != 0) {
+            const std::size_t position = at + LowestBit(mask);
+            mask &= mask - 1;
+            if (!IsSpecialByte(data[position])) continue;
+            positions[count++] = static_cast<std::uint32_t>(position);
+            if (count == capacity) {
+                scannedTo = position + 1;
+                return count;
+            }
+        }
+        at += 16;
+    }
+    for (; at < text.size(); ++at) {
+        if (!IsSpecialByte(data[at])) continue;
+        positions[count++] = static_cast<std::uint32_t>(at);
+        if (count == capacity) {
+            scannedTo = at + 1;
+            return count;
+        }
+    }
+    scannedTo = text.size();
+    return count;
+}
+#endif
+
+std::size_t FindSpecialsByWords(std::string_view text, std::size_t at, std::uint32_t* positions,
+                                std::size_t capacity, std::size_t& scannedTo) noexcept {
+    std::size_t count = 0;
+    for (at = FindSpecialByWords(text, at); at < text.size();
+         at = FindSpecialByWords(text, at + 1)) {
+        positions[count++] = static_cast<std::uint32_t>(at);
+        if (count == capacity) {
+            scannedTo = at + 1;
+            return count;
+        }
+    }
+    scannedTo = text.size();
+    return count;
+}
+
 }  // namespace
+
+std::size_t FindLineSpecials(std::string_view text, std::size_t at, std::uint32_t* positions,
+                             std::size_t capacity, std::size_t& scannedTo) noexcept {
+#if KITTEXT_SSE2
+    static const bool sse2 = HasSse2();
+    if (sse2) return FindSpecialsBySse2(text, at, positions, capacity, scannedTo);
+#endif
+    return FindSpecialsByWords(text, at, positions, capacity, scannedTo);
+}
+
+std::size_t FindLineSpecial(std::string_view text, std::size_t at) noexcept {
+#if KITTEXT_SSE2
+    static const bool sse2 = HasSse2();
+    if (sse2) return FindSpecialBySse2(text, at);
+#endif
+    return FindSpecialByWords(text, at);
+}
 
 std::size_t LineSplitter::Feed(std::string_view chunk) {
     if (LineReady()) return 0;

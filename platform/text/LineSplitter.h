@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,16 @@
 namespace KitText {
 
 inline constexpr char kEndOfTextMark = '\x1a';
+
+// Where the first CR, LF or end mark at or after at stands, or the text's
+// size. Sixteen bytes at a time where the processor has SSE2, eight otherwise.
+std::size_t FindLineSpecial(std::string_view text, std::size_t at) noexcept;
+
+// The positions of the CR, LF and end-mark bytes at or after at, in order, at
+// most capacity of them; gives back their number. scannedTo receives where
+// the scan stopped: every such byte between at and it is among the positions.
+std::size_t FindLineSpecials(std::string_view text, std::size_t at, std::uint32_t* positions,
+                             std::size_t capacity, std::size_t& scannedTo) noexcept;
 
 class LineSplitter {
 public:
@@ -45,6 +56,44 @@ public:
     // go through Feed. Changes no state either way.
     std::optional<std::string_view> WholeLineAt(std::string_view ahead,
                                                 std::size_t& taken) const noexcept;
+
+    // WholeLineAt for every line in turn from the start of ahead: each line
+    // goes to onLine(line, begin, end), where begin and end are the positions
+    // in ahead of its first byte and of the byte after its line end. Stops at
+    // the first bytes that must go through Feed (a lone CR, the end mark, a
+    // line not ended within ahead) and returns the bytes the lines took.
+    // Changes no state.
+    template <typename OnLine>
+    std::size_t ForEachWholeLine(std::string_view ahead, OnLine&& onLine) const {
+        if (LineReady() || !line_.empty()) return 0;
+        // The line ends ahead are found a batch at a time, so that a line
+        // costs no call of its own.
+        constexpr std::size_t kBatch = 32;
+        std::uint32_t found[kBatch];
+        std::size_t count = 0;
+        std::size_t next = 0;
+        std::size_t scannedTo = 0;
+        const auto specialFrom = [&](std::size_t from) {
+            for (;;) {
+                while (next < count && found[next] < from) ++next;
+                if (next < count) return static_cast<std::size_t>(found[next]);
+                if (scannedTo >= ahead.size()) return ahead.size();
+                count = FindLineSpecials(ahead, from > scannedTo ? from : scannedTo, found,
+                                         kBatch, scannedTo);
+                next = 0;
+            }
+        };
+        std::size_t begin = 0;
+        for (;;) {
+            const std::size_t stop = specialFrom(begin);
+            if (stop == ahead.size()) return begin;
+            std::size_t end = stop;
+            if (ahead[end] == '\r' && end + 1 < ahead.size()) ++end;
+            if (ahead[end] != '\n') return begin;
+            onLine(ahead.substr(begin, stop - begin), begin, end + 1);
+            begin = end + 1;
+        }
+    }
 
     // The end mark was taken or the input ended: nothing more is read.
     bool Ended() const noexcept { return ended_; }

@@ -6,6 +6,8 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace ComponentSetup {
 
@@ -17,5 +19,27 @@ std::optional<std::string> WithoutDefaultPackage(std::string packages, const std
 // The list, ending with ";" unless empty, with entry appended; nothing when
 // entry is already there.
 std::optional<std::string> WithDefaultPackage(std::string packages, const std::string& entry);
+
+// True when a profile file hands value back exactly as it was written: the
+// profile functions drop blanks and control bytes at a value's ends and the
+// quotation marks around it, and a line break would end it early. Only
+// printable ASCII that begins with neither a blank nor a quotation mark is
+// taken for sure.
+bool ReadsBackAsWritten(std::string_view value) noexcept;
+
+// "Packages" after every edit of a registration, worked out in memory:
+// WithoutDefaultPackage for each of removeEntries, then WithDefaultPackage
+// for each of addEntries, each seeing what the one before left.
+struct DefaultPackagesEdit {
+    std::string Packages;
+    // Some edit changed the list: it has to be written.
+    bool Changed = false;
+    // Every list an edit left reads back as written (ReadsBackAsWritten), so
+    // writing the last one alone leaves the file as writing each would.
+    bool OneWriteSuffices = true;
+};
+DefaultPackagesEdit EditDefaultPackages(std::string packages,
+                                        const std::vector<std::string>& removeEntries,
+                                        const std::vector<std::string>& addEntries);
 
 }  // namespace ComponentSetup

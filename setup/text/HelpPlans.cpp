@@ -174,17 +174,31 @@ bool HelpLineStays(std::string_view line, HelpLineList addLines,
                    HelpLineList removeLines) noexcept {
     // Lines of another length cannot match: most lines are settled without
     // looking at their bytes.
+    // Lines of one kind share their first bytes: the byte in the middle
+    // settles most of those that differ before the whole line is compared.
+    const std::size_t middle = line.size() / 2;
+    const auto equals = [line, middle](std::string_view entry) {
+        return entry.size() == line.size() &&
+               (line.empty() || KitText::UpperAsciiChar(line[middle]) ==
+                                    KitText::UpperAsciiChar(entry[middle])) &&
+               KitText::EqualsIgnoringAsciiCase(line, entry);
+    };
     for (std::string_view entry : addLines) {
-        if (entry.size() == line.size() && KitText::EqualsIgnoringAsciiCase(line, entry)) {
-            return false;
-        }
+        if (equals(entry)) return false;
     }
     for (std::string_view entry : removeLines) {
-        if (entry.size() == line.size() && KitText::EqualsIgnoringAsciiCase(line, entry)) {
-            return false;
-        }
+        if (equals(entry)) return false;
     }
     return true;
+}
+
+HelpLineFilter::HelpLineFilter(HelpLineList addLines, HelpLineList removeLines) noexcept
+    : addLines_(addLines), removeLines_(removeLines) {
+    for (const HelpLineList list : {addLines, removeLines}) {
+        for (std::string_view entry : list) {
+            entryLengths_ |= 1ull << (entry.size() < kLongLineBit ? entry.size() : kLongLineBit);
+        }
+    }
 }
 
 }  // namespace ComponentSetup

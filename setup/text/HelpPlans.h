@@ -46,4 +46,29 @@ HelpPlan HelpPlanFor(IdeKind kind, int majorVersion, const std::string& rootDir)
 bool HelpLineStays(std::string_view line, HelpLineList addLines,
                    HelpLineList removeLines) noexcept;
 
+// HelpLineStays for one pair of lists, with the lengths of their entries
+// worked out once: nearly every line of a help file has a length no entry
+// has and is settled without looking at its bytes.
+class HelpLineFilter {
+public:
+    // Bit n stands for a line of n bytes, bit 63 for every longer one.
+    static constexpr std::size_t kLongLineBit = 63;
+
+    HelpLineFilter(HelpLineList addLines, HelpLineList removeLines) noexcept;
+
+    // The lengths a dropped line can have, one bit each as above.
+    unsigned long long CandidateLengths() const noexcept { return entryLengths_; }
+
+    bool operator()(std::string_view line) const noexcept {
+        const std::size_t bit = line.size() < kLongLineBit ? line.size() : kLongLineBit;
+        if (((entryLengths_ >> bit) & 1u) == 0) return true;
+        return HelpLineStays(line, addLines_, removeLines_);
+    }
+
+private:
+    HelpLineList addLines_;
+    HelpLineList removeLines_;
+    unsigned long long entryLengths_ = 0;
+};
+
 }  // namespace ComponentSetup

@@ -1,7 +1,5 @@
 #include "setup/text/RegistrationPlan.h"
 
-#include <algorithm>
-#include <functional>
 
 #include "platform/text/AsciiText.h"
 #include "setup/text/PackageNames.h"
@@ -31,23 +29,59 @@ void AppendRuntimeNames(const IdeTable& table, NameTable names, int majorVersion
 
 std::vector<std::string> KnownPackagesToDelete(const std::vector<std::string>& snapshot,
                                                NameTable earlierFileNames) {
-    // The snapshot's names upper-cased once, searched for every earlier name.
-    std::vector<std::string> upperNames;
-    upperNames.reserve(snapshot.size());
-    for (const std::string& name : snapshot) upperNames.push_back(KitText::UpperAscii(name));
-
-    std::vector<std::string> toDelete;
+    std::vector<std::string> patterns;
     for (std::string_view earlier : earlierFileNames) {
-        const std::string pattern = KitText::UpperAscii(earlier);
-        if (pattern.empty()) continue;  // an empty name is never found
-        // One skip table for the name serves the search in every value name.
-        const std::boyer_moore_horspool_searcher search(pattern.begin(), pattern.end());
-        for (std::size_t i = 0; i < snapshot.size(); ++i) {
-            const std::string& upperName = upperNames[i];
-            if (std::search(upperName.begin(), upperName.end(), search) != upperName.end()) {
-                toDelete.push_back(snapshot[i]);
+        patterns.push_back(KitText::UpperAscii(earlier));
+    }
+    // The patterns by their first byte: each value name is passed once, and
+    // only where one of them could begin are they compared.
+    std::vector<std::size_t> startingWith[256];
+    for (std::size_t k = 0; k < patterns.size(); ++k) {
+        // An empty name is never found.
+        if (!patterns[k].empty()) {
+            startingWith[static_cast<unsigned char>(patterns[k].front())].push_back(k);
+        }
+    }
+
+    std::vector<std::vector<std::size_t>> containing(patterns.size());
+    std::vector<std::size_t> lastFound(patterns.size(), static_cast<std::size_t>(-1));
+    const auto upper = [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    };
+    // The pattern at position at of name, compared with the name's letters
+    // upper-cased as they are read.
+    const auto standsAt = [&upper](const std::string& name, std::size_t at,
+                                   const std::string& pattern) {
+        if (name.size() - at < pattern.size()) return false;
+        for (std::size_t j = 1; j < pattern.size(); ++j) {
+            if (upper(name[at + j]) != pattern[j]) return false;
+        }
+        return true;
+    };
+    // Bytes, in either letter case, that a pattern begins with: every other
+    // byte of a name is passed with one look.
+    bool mayBegin[256] = {};
+    for (int c = 0; c < 256; ++c) {
+        mayBegin[c] = !startingWith[static_cast<unsigned char>(upper(static_cast<char>(c)))].empty();
+    }
+    for (std::size_t i = 0; i < snapshot.size(); ++i) {
+        const std::string& name = snapshot[i];
+        for (std::size_t at = 0; at < name.size(); ++at) {
+            if (!mayBegin[static_cast<unsigned char>(name[at])]) continue;
+            const std::vector<std::size_t>& starting =
+                startingWith[static_cast<unsigned char>(upper(name[at]))];
+            for (const std::size_t k : starting) {
+                if (lastFound[k] != i && standsAt(name, at, patterns[k])) {
+                    lastFound[k] = i;
+                    containing[k].push_back(i);
+                }
             }
         }
+    }
+    // In the earlier names' order, and for each the value names in theirs.
+    std::vector<std::string> toDelete;
+    for (const std::vector<std::size_t>& indexes : containing) {
+        for (const std::size_t i : indexes) toDelete.push_back(snapshot[i]);
     }
     return toDelete;
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -161,6 +162,53 @@ TEST(LineSplitterWholeLine, AReaderTakingWholeLinesReadsWhatFeedAloneReads) {
         ASSERT_EQ(ChunkedReader(input, chunks, true).ReadAll(),
                   ChunkedReader(input, chunks, false).ReadAll())
             << "round " << round << ", input of " << input.size() << " bytes";
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The scan for line ends, sixteen or eight bytes at a time, against a byte by
+// byte search: every start, every length, control and high bytes mixed in.
+TEST(LineSplitterScan, FindsTheFirstLineEndOrEndMarkFromAnyPosition) {
+    std::mt19937 random(1414);
+    const char bytes[] = {'a', 'Z', ' ', '\t', '\x01', '\x19', '\x1a', '\x1b', '\r',
+                          '\n', '\x7f', '\x80', '\xe9', '\xff', ':', '0'};
+    for (int round = 0; round < 2000; ++round) {
+        std::string text(random() % 70, 'x');
+        const unsigned density = 1 + random() % 40;
+        for (char& c : text) {
+            if (random() % density == 0) c = bytes[random() % sizeof bytes];
+        }
+        for (std::size_t at = 0; at <= text.size(); ++at) {
+            std::size_t expected = at;
+            while (expected < text.size() && text[expected] != '\r' && text[expected] != '\n' &&
+                   text[expected] != '\x1a') {
+                ++expected;
+            }
+            ASSERT_EQ(KitText::FindLineSpecial(text, at), expected) << "at " << at;
+        }
+        // In batches of any size the positions come out the same, in order.
+        const std::size_t capacity = 1 + random() % 5;
+        std::vector<std::uint32_t> batched;
+        for (std::size_t at = 0; at < text.size();) {
+            std::uint32_t positions[8] = {};
+            std::size_t scannedTo = 0;
+            const std::size_t count =
+                KitText::FindLineSpecials(text, at, positions, capacity, scannedTo);
+            ASSERT_LE(count, capacity);
+            ASSERT_GT(scannedTo, at);
+            batched.insert(batched.end(), positions, positions + count);
+            at = scannedTo;
+        }
+        std::vector<std::uint32_t> expected;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\r' || text[i] == '\n' || text[i] == '\x1a') {
+                expected.push_back(static_cast<std::uint32_t>(i));
+            }
+        }
+        ASSERT_EQ(batched, expected);
     }
 }
 
