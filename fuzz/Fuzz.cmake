@@ -20,13 +20,17 @@ add_library(kitsetup_text_fuzzed STATIC ${KITSETUP_TEXT_SOURCES})
 target_include_directories(kitsetup_text_fuzzed PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(kitsetup_text_fuzzed PRIVATE -fsanitize=fuzzer-no-link -O1)
 
-function(kitsetup_fuzz_test label name target seconds)
+# seed: libFuzzer's random seed. The short runs of the default test command
+# take a fixed one, so that a run that passed passes again and a failure can be
+# replayed; the long runs take a new one each time (0) to go where no run went.
+function(kitsetup_fuzz_test label name target seconds seed)
   add_test(NAME ${label}.${name}
            COMMAND ${CMAKE_COMMAND}
                    -DFUZZER=$<TARGET_FILE:${target}>
                    -DSEEDS=${CMAKE_CURRENT_FUNCTION_LIST_DIR}/corpus/${name}
                    -DWORK=${CMAKE_BINARY_DIR}/${label}-runs/${name}
                    -DSECONDS=${seconds}
+                   -DSEED=${seed}
                    -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/RunFuzzer.cmake)
   math(EXPR timeout "${seconds} + 120")
   set_tests_properties(${label}.${name} PROPERTIES TIMEOUT ${timeout} LABELS ${label})
@@ -45,6 +49,6 @@ foreach(source IN LISTS KITSETUP_FUZZ_TARGET_SOURCES)
   target_link_options(${target} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${target} PRIVATE kitsetup_text_fuzzed)
 
-  kitsetup_fuzz_test(fuzz ${name} ${target} ${KITSETUP_FUZZ_QUICK_SECONDS})
-  kitsetup_fuzz_test(fuzz-long ${name} ${target} ${KITSETUP_FUZZ_LONG_SECONDS})
+  kitsetup_fuzz_test(fuzz ${name} ${target} ${KITSETUP_FUZZ_QUICK_SECONDS} 1)
+  kitsetup_fuzz_test(fuzz-long ${name} ${target} ${KITSETUP_FUZZ_LONG_SECONDS} 0)
 endforeach()

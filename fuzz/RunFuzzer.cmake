@@ -9,7 +9,7 @@ if(seeds)
 endif()
 
 execute_process(
-  COMMAND ${FUZZER} -max_total_time=${SECONDS} -timeout=10 -rss_limit_mb=2048
+  COMMAND ${FUZZER} -seed=${SEED} -max_total_time=${SECONDS} -timeout=10 -rss_limit_mb=2048
           -max_len=8192 -print_final_stats=1 -artifact_prefix=${WORK}/ ${WORK}/corpus
   RESULT_VARIABLE result
   OUTPUT_VARIABLE output

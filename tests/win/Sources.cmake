@@ -9,6 +9,7 @@ set(KITSETUP_WIN_TEST_SOURCES
   ExportTest.cpp
   FaultReplaceTest.cpp
   FileOperationsTest.cpp
+  FileReplacementTest.cpp
   HelpMergeTest.cpp
   HostTest.cpp
   IniFileTest.cpp
@@ -22,6 +23,7 @@ set(KITSETUP_WIN_TEST_SOURCES
   RegistryAccessTest.cpp
   RegistryTest.cpp
   ScratchRegistryTest.cpp
+  StringListSearchTest.cpp
   UninstallResidue.h
   UninstallRoundTripTest.cpp
   UninstallTest.cpp
