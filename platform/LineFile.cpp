@@ -209,35 +209,29 @@ void LineFile::CopyTextLinesTo(LineFile& out, const LineSelection& selection) {
         RaiseInOutError(InOutError::kFileNotOpenForOutput, out.impl_->path);
     }
     // Kept lines whose bytes in the buffer are the line and CR LF, exactly
-    // what WriteTextLine would write, waiting to be written as one piece.
-    constexpr std::size_t kNoRun = static_cast<std::size_t>(-1);
-    std::size_t runBegin = kNoRun;
-    std::size_t runEnd = kNoRun;
-    const auto writeRun = [&] {
-        if (runBegin != kNoRun) {
-            out.impl_->Append(std::string_view(file.buffer.data() + runBegin, runEnd - runBegin));
-        }
-        runBegin = runEnd = kNoRun;
-    };
+    // what WriteTextLine would write, go out together, in one copy; only the
+    // lines the selection may drop and those ended by a lone LF are looked at.
     for (;;) {
         const std::size_t base = file.position;
-        file.position += file.splitter.ForEachWholeLine(
-            file.Ahead(), [&](std::string_view line, std::size_t begin, std::size_t end) {
-                // A dropped line ends a run: the next kept one does not follow it.
-                if (!selection.Keeps(line)) return;
-                if (end - begin == line.size() + 2) {
-                    if (runEnd != base + begin) {
-                        writeRun();
-                        runBegin = base + begin;
-                    }
-                    runEnd = base + end;
-                } else {
-                    writeRun();
-                    out.WriteTextLine(line);
-                }
+        std::size_t runBegin = base;
+        const auto writeRunTo = [&](std::size_t runEnd) {
+            if (runEnd != runBegin) {
+                out.impl_->Append(
+                    std::string_view(file.buffer.data() + runBegin, runEnd - runBegin));
+            }
+        };
+        const std::size_t taken = file.splitter.ForEachNotableWholeLine(
+            file.Ahead(), selection.askLengths,
+            [&](std::string_view line, std::size_t begin, std::size_t end) {
+                const bool kept = selection.Keeps(line);
+                if (kept && end - begin == line.size() + 2) return;
+                writeRunTo(base + begin);
+                if (kept) out.WriteTextLine(line);
+                runBegin = base + end;
             });
+        file.position += taken;
         // The buffer may be refilled from here on: what waits goes out first.
-        writeRun();
+        writeRunTo(file.position);
         if (AtEndOfText()) return;
         const std::string_view line = ReadTextLineView();
         if (selection.Keeps(line)) out.WriteTextLine(line);

@@ -19,6 +19,9 @@
 #else
 #define KITTEXT_SSE2 0
 #endif
+#if defined(_MSC_VER)
+#include <intrin.h>
+#endif
 
 namespace KitText {
 
@@ -150,7 +153,105 @@ std::size_t FindSpecialsByWords(std::string_view text, std::size_t at, std::uint
     return count;
 }
 
+// Where the line ends and end marks stand in thirty-two bytes, one bit each.
+struct BlockMasks {
+    std::uint32_t lf;
+    std::uint32_t cr;
+    std::uint32_t endMark;
+};
+
+constexpr std::size_t kBlockSize = 32;
+
+BlockMasks BlockMasksByBytes(const char* block) noexcept {
+    BlockMasks masks{0, 0, 0};
+    for (std::size_t i = 0; i < kBlockSize; ++i) {
+        const std::uint32_t bit = std::uint32_t{1} << i;
+        if (block[i] == kLf) masks.lf |= bit;
+        if (block[i] == kCr) masks.cr |= bit;
+        if (block[i] == kEndOfTextMark) masks.endMark |= bit;
+    }
+    return masks;
+}
+
+unsigned LowestSetBit(std::uint32_t mask) noexcept {
+#if defined(_MSC_VER)
+    unsigned long index = 0;
+    _BitScanForward(&index, mask);
+    return static_cast<unsigned>(index);
+#else
+    return static_cast<unsigned>(__builtin_ctz(mask));
+#endif
+}
+
+#if KITTEXT_SSE2
+KITTEXT_SSE2_FUNCTION std::uint32_t MaskOf(__m128i low, __m128i high, char byte) noexcept {
+    const __m128i wanted = _mm_set1_epi8(byte);
+    const auto lowBits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(low, wanted)));
+    const auto highBits =
+        static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(high, wanted)));
+    return lowBits | (highBits << 16);
+}
+
+KITTEXT_SSE2_FUNCTION BlockMasks BlockMasksBySse2(const char* block) noexcept {
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16));
+    return {MaskOf(low, high, kLf), MaskOf(low, high, kCr), MaskOf(low, high, kEndOfTextMark)};
+}
+#endif
+
+// A CR followed by LF is a line end; a lone CR or an end mark stops the scan
+// at the start of its line, which Feed must take. The last block is looked at
+// through a copy padded with zero bytes, which are nothing special.
+template <BlockMasks (*Masks)(const char*)>
+std::size_t ScanNotableLinesWith(std::string_view ahead, std::uint64_t askLengths,
+                                 NotableLineSink sink, void* context) {
+    const char* const data = ahead.data();
+    const std::size_t size = ahead.size();
+    std::size_t lineBegin = 0;
+    bool crBeforeBlock = false;
+    for (std::size_t base = 0; base < size; base += kBlockSize) {
+        const std::size_t left = size - base;
+        BlockMasks masks;
+        if (left >= kBlockSize) {
+            masks = Masks(data + base);
+        } else {
+            char padded[kBlockSize] = {};
+            std::memcpy(padded, data + base, left);
+            masks = Masks(padded);
+        }
+        const std::uint32_t lfAfterBlock = left > kBlockSize && data[base + kBlockSize] == kLf;
+        const std::uint32_t beforeLf = (masks.lf >> 1) | (lfAfterBlock << 31);
+        const std::uint32_t stops = (masks.cr & ~beforeLf) | masks.endMark;
+        std::uint32_t lineEnds = masks.lf;
+        if (stops != 0) lineEnds &= (std::uint32_t{1} << LowestSetBit(stops)) - 1;
+        while (lineEnds != 0) {
+            const unsigned bit = LowestSetBit(lineEnds);
+            lineEnds &= lineEnds - 1;
+            const std::size_t lf = base + bit;
+            const bool crLf = bit != 0 ? ((masks.cr >> (bit - 1)) & 1u) != 0 : crBeforeBlock;
+            const std::size_t length = lf - (crLf ? 1 : 0) - lineBegin;
+            const unsigned lengthBit = length < 63 ? static_cast<unsigned>(length) : 63u;
+            if (!crLf || ((askLengths >> lengthBit) & 1u) != 0) {
+                sink(context, ahead.substr(lineBegin, length), lineBegin, lf + 1);
+            }
+            lineBegin = lf + 1;
+        }
+        if (stops != 0) return lineBegin;
+        crBeforeBlock = (masks.cr >> 31) != 0;
+    }
+    return lineBegin;
+}
+
 }  // namespace
+
+std::size_t ScanNotableLines(std::string_view ahead, std::uint64_t askLengths,
+                             NotableLineSink sink, void* context) {
+#if KITTEXT_SSE2
+    static const bool sse2 = HasSse2();
+    if (sse2) return ScanNotableLinesWith<BlockMasksBySse2>(ahead, askLengths, sink, context);
+#endif
+    return ScanNotableLinesWith<BlockMasksByBytes>(ahead, askLengths, sink, context);
+}
 
 std::size_t FindLineSpecials(std::string_view text, std::size_t at, std::uint32_t* positions,
                              std::size_t capacity, std::size_t& scannedTo) noexcept {

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace KitText {
 
@@ -28,6 +29,21 @@ std::size_t FindLineSpecial(std::string_view text, std::size_t at) noexcept;
 // the scan stopped: every such byte between at and it is among the positions.
 std::size_t FindLineSpecials(std::string_view text, std::size_t at, std::uint32_t* positions,
                              std::size_t capacity, std::size_t& scannedTo) noexcept;
+
+// Receives one line of ScanNotableLines: context, the line, and the positions
+// of its first byte and of the byte after its line end.
+using NotableLineSink = void (*)(void* context, std::string_view line, std::size_t begin,
+                                 std::size_t end);
+
+// The whole lines at the start of ahead, as LineSplitter::ForEachWholeLine
+// finds them, but only the ones a reader has to look at go to sink: a line
+// whose length has its bit in askLengths (bit n for a line of n bytes, bit 63
+// for every line of 63 bytes or more) and a line ended by a lone LF. Every
+// other line is ended by CR LF and lies in ahead as it would be written.
+// Returns the bytes the whole lines took. Thirty-two bytes are looked at a
+// time, so a line that goes to no sink costs a few instructions.
+std::size_t ScanNotableLines(std::string_view ahead, std::uint64_t askLengths,
+                             NotableLineSink sink, void* context);
 
 class LineSplitter {
 public:
@@ -93,6 +109,23 @@ public:
             onLine(ahead.substr(begin, stop - begin), begin, end + 1);
             begin = end + 1;
         }
+    }
+
+    // ForEachWholeLine for a reader that passes most lines on unseen: only
+    // the lines ScanNotableLines picks by askLengths go to onLine; the others
+    // lie between them, each ended by CR LF. Returns the bytes every whole
+    // line took. Changes no state.
+    template <typename OnLine>
+    std::size_t ForEachNotableWholeLine(std::string_view ahead, std::uint64_t askLengths,
+                                        OnLine&& onLine) const {
+        if (LineReady() || !line_.empty()) return 0;
+        using Target = std::remove_reference_t<OnLine>;
+        return ScanNotableLines(
+            ahead, askLengths,
+            [](void* context, std::string_view line, std::size_t begin, std::size_t end) {
+                (*static_cast<Target*>(context))(line, begin, end);
+            },
+            const_cast<void*>(static_cast<const void*>(&onLine)));
     }
 
     // The end mark was taken or the input ended: nothing more is read.

@@ -213,3 +213,84 @@ TEST(LineSplitterScan, FindsTheFirstLineEndOrEndMarkFromAnyPosition) {
 }
 
 }  // namespace
+
+namespace {
+
+struct SeenLine {
+    std::string line;
+    std::size_t begin;
+    std::size_t end;
+    bool operator==(const SeenLine& other) const {
+        return line == other.line && begin == other.begin && end == other.end;
+    }
+};
+
+// The notable-line scan, thirty-two bytes at a time, against the line by line
+// walk: the same lines, those of an asked length or ended by a lone LF, at
+// the same places; every line passed over lies in the text ended by CR LF;
+// the same bytes taken. Texts span several blocks, line ends straddle their
+// edges, and lengths run past 63.
+TEST(LineSplitterScan, NotableLinesAreTheWholeLinesOfAnAskedLengthOrEndedByALoneLf) {
+    std::mt19937 random(2024);
+    const char bytes[] = {'a', ' ', '\t', '\x19', '\x1a', '\x1b', '\r', '\n', '\n', '\r',
+                          '\x80', '\xff', ':', '\0'};
+    for (int round = 0; round < 3000; ++round) {
+        std::string text(random() % 300, 'x');
+        const unsigned density = 1 + random() % 60;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (random() % density != 0) continue;
+            // Mostly CR LF, as in real files, so that scans run far.
+            if (random() % 3 != 0 && i + 1 < text.size()) {
+                text[i] = '\r';
+                text[++i] = '\n';
+            } else {
+                text[i] = bytes[random() % sizeof bytes];
+            }
+        }
+        // Any lengths, a few (0, 5, 10 and the long ones) or none.
+        std::uint64_t askLengths = (std::uint64_t{random()} << 32) | random();
+        if (random() % 3 == 0) askLengths &= 0x8000000000000421ull;
+        if (random() % 5 == 0) askLengths = 0;
+        const KitText::LineSplitter splitter;
+        std::vector<SeenLine> expected;
+        std::string passedOver;
+        const std::size_t expectedTaken = splitter.ForEachWholeLine(
+            text, [&](std::string_view line, std::size_t begin, std::size_t end) {
+                const bool crLf = end - begin == line.size() + 2;
+                const unsigned bit = line.size() < 63 ? static_cast<unsigned>(line.size()) : 63;
+                if (!crLf || ((askLengths >> bit) & 1u) != 0) {
+                    expected.push_back({std::string(line), begin, end});
+                } else {
+                    passedOver += std::string(line) + "\r\n";
+                }
+            });
+        std::vector<SeenLine> seen;
+        std::string between;
+        std::size_t last = 0;
+        const std::size_t taken = splitter.ForEachNotableWholeLine(
+            text, askLengths, [&](std::string_view line, std::size_t begin, std::size_t end) {
+                ASSERT_LE(last, begin);
+                between += text.substr(last, begin - last);
+                seen.push_back({std::string(line), begin, end});
+                last = end;
+            });
+        between += text.substr(last, taken - last);
+        ASSERT_EQ(taken, expectedTaken) << "round " << round;
+        ASSERT_EQ(seen, expected) << "round " << round;
+        ASSERT_EQ(between, passedOver) << "round " << round;
+    }
+}
+
+TEST(LineSplitterScan, NotableLinesAreNotScannedWhileALineIsPutTogether) {
+    KitText::LineSplitter started;
+    EXPECT_EQ(started.Feed("ab"), 2u);
+    int calls = 0;
+    EXPECT_EQ(started.ForEachNotableWholeLine("c\nd\n", ~0ull,
+                                              [&](std::string_view, std::size_t, std::size_t) {
+                                                  ++calls;
+                                              }),
+              0u);
+    EXPECT_EQ(calls, 0);
+}
+
+}  // namespace
