@@ -1,6 +1,7 @@
 #include "platform/text/LineSplitter.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -162,15 +163,18 @@ struct BlockMasks {
 
 constexpr std::size_t kBlockSize = 32;
 
-BlockMasks BlockMasksByBytes(const char* block) noexcept {
-    BlockMasks masks{0, 0, 0};
-    for (std::size_t i = 0; i < kBlockSize; ++i) {
-        const std::uint32_t bit = std::uint32_t{1} << i;
-        if (block[i] == kLf) masks.lf |= bit;
-        if (block[i] == kCr) masks.cr |= bit;
-        if (block[i] == kEndOfTextMark) masks.endMark |= bit;
+// The masks of count whole blocks from data on, into masks.
+void BlockMasksByBytes(const char* data, std::size_t count, BlockMasks* masks) noexcept {
+    for (std::size_t block = 0; block < count; ++block, data += kBlockSize) {
+        BlockMasks found{0, 0, 0};
+        for (std::size_t i = 0; i < kBlockSize; ++i) {
+            const std::uint32_t bit = std::uint32_t{1} << i;
+            if (data[i] == kLf) found.lf |= bit;
+            if (data[i] == kCr) found.cr |= bit;
+            if (data[i] == kEndOfTextMark) found.endMark |= bit;
+        }
+        masks[block] = found;
     }
-    return masks;
 }
 
 unsigned LowestSetBit(std::uint32_t mask) noexcept {
@@ -184,7 +188,8 @@ unsigned LowestSetBit(std::uint32_t mask) noexcept {
 }
 
 #if KITTEXT_SSE2
-KITTEXT_SSE2_FUNCTION std::uint32_t MaskOf(__m128i low, __m128i high, char byte) noexcept {
+KITTEXT_SSE2_FUNCTION inline std::uint32_t MaskOf(__m128i low, __m128i high,
+                                                  char byte) noexcept {
     const __m128i wanted = _mm_set1_epi8(byte);
     const auto lowBits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(low, wanted)));
     const auto highBits =
@@ -192,54 +197,86 @@ KITTEXT_SSE2_FUNCTION std::uint32_t MaskOf(__m128i low, __m128i high, char byte)
     return lowBits | (highBits << 16);
 }
 
-KITTEXT_SSE2_FUNCTION BlockMasks BlockMasksBySse2(const char* block) noexcept {
-    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
-    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16));
-    return {MaskOf(low, high, kLf), MaskOf(low, high, kCr), MaskOf(low, high, kEndOfTextMark)};
+KITTEXT_SSE2_FUNCTION void BlockMasksBySse2(const char* data, std::size_t count,
+                                            BlockMasks* masks) noexcept {
+    for (std::size_t block = 0; block < count; ++block, data += kBlockSize) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16));
+        masks[block] = {MaskOf(low, high, kLf), MaskOf(low, high, kCr),
+                        MaskOf(low, high, kEndOfTextMark)};
+    }
 }
 #endif
 
 // A CR followed by LF is a line end; a lone CR or an end mark stops the scan
 // at the start of its line, which Feed must take. The last block is looked at
-// through a copy padded with zero bytes, which are nothing special.
-template <BlockMasks (*Masks)(const char*)>
+// through a copy padded with zero bytes, which are nothing special. The
+// masks are worked out a batch of blocks at a time, so that the code that
+// knows SSE2 is called once for many blocks.
+template <void (*Masks)(const char*, std::size_t, BlockMasks*)>
 std::size_t ScanNotableLinesWith(std::string_view ahead, std::uint64_t askLengths,
                                  NotableLineSink sink, void* context) {
     const char* const data = ahead.data();
     const std::size_t size = ahead.size();
+    // A byte per length: a shift of 64 bits costs a 32-bit processor more.
+    unsigned char asked[64];
+    for (unsigned length = 0; length < 64; ++length) asked[length] = (askLengths >> length) & 1u;
     std::size_t lineBegin = 0;
-    bool crBeforeBlock = false;
+    std::uint32_t crBeforeBlock = 0;
+    constexpr std::size_t kBatch = 64;
+    BlockMasks batch[kBatch];
+    std::size_t batched = 0;
+    std::size_t next = 0;
     for (std::size_t base = 0; base < size; base += kBlockSize) {
         const std::size_t left = size - base;
-        BlockMasks masks;
-        if (left >= kBlockSize) {
-            masks = Masks(data + base);
-        } else {
-            char padded[kBlockSize] = {};
-            std::memcpy(padded, data + base, left);
-            masks = Masks(padded);
+        if (next == batched) {
+            next = 0;
+            batched = std::min(kBatch, left / kBlockSize);
+            if (batched != 0) {
+                Masks(data + base, batched, batch);
+            } else {
+                char padded[kBlockSize] = {};
+                std::memcpy(padded, data + base, left);
+                Masks(padded, 1, batch);
+                batched = 1;
+            }
         }
+        const BlockMasks masks = batch[next++];
         const std::uint32_t lfAfterBlock = left > kBlockSize && data[base + kBlockSize] == kLf;
         const std::uint32_t beforeLf = (masks.lf >> 1) | (lfAfterBlock << 31);
         const std::uint32_t stops = (masks.cr & ~beforeLf) | masks.endMark;
         std::uint32_t lineEnds = masks.lf;
         if (stops != 0) lineEnds &= (std::uint32_t{1} << LowestSetBit(stops)) - 1;
+        // The LFs that follow a CR.
+        const std::uint32_t crLfEnds = masks.lf & ((masks.cr << 1) | crBeforeBlock);
         while (lineEnds != 0) {
             const unsigned bit = LowestSetBit(lineEnds);
             lineEnds &= lineEnds - 1;
             const std::size_t lf = base + bit;
-            const bool crLf = bit != 0 ? ((masks.cr >> (bit - 1)) & 1u) != 0 : crBeforeBlock;
-            const std::size_t length = lf - (crLf ? 1 : 0) - lineBegin;
-            const unsigned lengthBit = length < 63 ? static_cast<unsigned>(length) : 63u;
-            if (!crLf || ((askLengths >> lengthBit) & 1u) != 0) {
+            const std::uint32_t crLf = (crLfEnds >> bit) & 1u;
+            const std::size_t length = lf - crLf - lineBegin;
+            if ((asked[length < 63 ? length : 63] | (crLf ^ 1u)) != 0) {
                 sink(context, ahead.substr(lineBegin, length), lineBegin, lf + 1);
             }
             lineBegin = lf + 1;
         }
         if (stops != 0) return lineBegin;
-        crBeforeBlock = (masks.cr >> 31) != 0;
+        crBeforeBlock = masks.cr >> 31;
     }
     return lineBegin;
+}
+
+#if KITTEXT_SSE2
+KITTEXT_SSE2_FUNCTION std::size_t ScanNotableLinesBySse2(std::string_view ahead,
+                                                         std::uint64_t askLengths,
+                                                         NotableLineSink sink, void* context) {
+    return ScanNotableLinesWith<BlockMasksBySse2>(ahead, askLengths, sink, context);
+}
+#endif
+
+std::size_t ScanNotableLinesByBytes(std::string_view ahead, std::uint64_t askLengths,
+                                    NotableLineSink sink, void* context) {
+    return ScanNotableLinesWith<BlockMasksByBytes>(ahead, askLengths, sink, context);
 }
 
 }  // namespace
@@ -248,9 +285,9 @@ std::size_t ScanNotableLines(std::string_view ahead, std::uint64_t askLengths,
                              NotableLineSink sink, void* context) {
 #if KITTEXT_SSE2
     static const bool sse2 = HasSse2();
-    if (sse2) return ScanNotableLinesWith<BlockMasksBySse2>(ahead, askLengths, sink, context);
+    if (sse2) return ScanNotableLinesBySse2(ahead, askLengths, sink, context);
 #endif
-    return ScanNotableLinesWith<BlockMasksByBytes>(ahead, askLengths, sink, context);
+    return ScanNotableLinesByBytes(ahead, askLengths, sink, context);
 }
 
 std::size_t FindLineSpecials(std::string_view text, std::size_t at, std::uint32_t* positions,
