@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -131,6 +132,11 @@ protected:
     // What out holds after "before", the kept lines of input, then "after",
     // copied one way or the other.
     std::string Copy(const std::string& input, const Keep& keep, bool oneByOne) {
+        return Copy(input, KitPlatform::LineSelection{~std::uint64_t{0}, keep}, oneByOne);
+    }
+
+    std::string Copy(const std::string& input, const KitPlatform::LineSelection& keep,
+                     bool oneByOne) {
         const std::string name = oneByOne ? "one-by-one" : "copied";
         WriteBytes(PathIn(name + ".in"), input);
         LineFile in(PathIn(name + ".in"));
@@ -141,7 +147,7 @@ protected:
         if (oneByOne) {
             while (!in.AtEndOfText()) {
                 const std::string line = in.ReadTextLine();
-                if (keep(line)) out.WriteTextLine(line);
+                if (keep.Keeps(line)) out.WriteTextLine(line);
             }
         } else {
             in.CopyTextLinesTo(out, keep);
@@ -189,6 +195,39 @@ TEST_F(LineFileCopy, LinesAcrossTheBufferBoundaryAndEveryLineEnd) {
     }
     ExpectCopyAsOneByOne(many, kNoDrop);
     ExpectCopyAsOneByOne(many, kAll);
+}
+
+// Over many buffers: long runs of kept lines (written without a copy), lines
+// the buffer's end cuts through, lone LFs, a lone CR, a line longer than the
+// buffer, and dropped lines of the asked lengths; the selection is asked only
+// about lines of those lengths, and the copy reads as one line at a time does.
+TEST_F(LineFileCopy, LinesOfLengthsNotAskedAboutPassUnseenAndComeOutAsReadingLineByLine) {
+    std::string input;
+    std::uint64_t askLengths = 0;
+    for (int i = 0; input.size() < 6 * kBufferSize; ++i) {
+        std::string line = "line " + std::to_string(i) + std::string(i % 71, '.');
+        if (i % 2003 == 1000) line = "drop " + std::to_string(i % 7);
+        if (i % 2003 == 1500) line = std::string(kBufferSize + 100 + i % 3, 'L');
+        if (i % 3001 == 2000) line += "\rlone";
+        if (line.rfind("drop", 0) == 0) {
+            askLengths |= std::uint64_t{1} << KitPlatform::LineSelection::LengthBit(line.size());
+        }
+        input += line + (i % 97 == 5 ? "\n" : "\r\n");
+    }
+    input += "drop 1\r\nunended last";
+    std::size_t asked = 0;
+    const KitPlatform::LineSelection selection{
+        askLengths, [&](std::string_view line) {
+            ++asked;
+            EXPECT_NE((askLengths >> KitPlatform::LineSelection::LengthBit(line.size())) & 1u, 0u)
+                << "asked about a line of " << line.size() << " bytes";
+            return line.rfind("drop", 0) != 0;
+        }};
+    const std::string copied = Copy(input, selection, false);
+    EXPECT_GT(asked, 0u);
+    EXPECT_EQ(copied, Copy(input, selection, true));
+    EXPECT_EQ(copied.find("drop"), std::string::npos);
+    EXPECT_NE(copied.find(std::string(kBufferSize + 100, 'L') + "\r\nline"), std::string::npos);
 }
 
 TEST_F(LineFileCopy, BothFilesMustBeOpenTheRightWay) {
