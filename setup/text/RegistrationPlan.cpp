@@ -1,5 +1,6 @@
 #include "setup/text/RegistrationPlan.h"
 
+#include <bitset>
 
 #include "platform/text/AsciiText.h"
 #include "setup/text/PackageNames.h"
@@ -64,12 +65,32 @@ std::vector<std::string> KnownPackagesToDelete(const std::vector<std::string>& s
     for (int c = 0; c < 256; ++c) {
         mayBegin[c] = !startingWith[static_cast<unsigned char>(upper(static_cast<char>(c)))].empty();
     }
+    // The second bytes that follow each first byte, and the first bytes that
+    // are a whole pattern: a name byte that begins no pattern's first two
+    // bytes ("o" of "Vendor" where every pattern begins "OS") is passed with
+    // a second look.
+    std::vector<std::bitset<256>> secondAfter(256);
+    bool wholePattern[256] = {};
+    for (const std::string& pattern : patterns) {
+        if (pattern.empty()) continue;
+        const auto first = static_cast<unsigned char>(pattern.front());
+        if (pattern.size() == 1) {
+            wholePattern[first] = true;
+        } else {
+            secondAfter[first].set(static_cast<unsigned char>(pattern[1]));
+        }
+    }
     for (std::size_t i = 0; i < snapshot.size(); ++i) {
         const std::string& name = snapshot[i];
         for (std::size_t at = 0; at < name.size(); ++at) {
             if (!mayBegin[static_cast<unsigned char>(name[at])]) continue;
-            const std::vector<std::size_t>& starting =
-                startingWith[static_cast<unsigned char>(upper(name[at]))];
+            const auto first = static_cast<unsigned char>(upper(name[at]));
+            if (!wholePattern[first] &&
+                (at + 1 == name.size() ||
+                 !secondAfter[first].test(static_cast<unsigned char>(upper(name[at + 1]))))) {
+                continue;
+            }
+            const std::vector<std::size_t>& starting = startingWith[first];
             for (const std::size_t k : starting) {
                 if (lastFound[k] != i && standsAt(name, at, patterns[k])) {
                     lastFound[k] = i;
