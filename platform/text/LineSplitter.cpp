@@ -191,7 +191,8 @@ unsigned LowestSetBit(std::uint32_t mask) noexcept {
 KITTEXT_SSE2_FUNCTION inline std::uint32_t MaskOf(__m128i low, __m128i high,
                                                   char byte) noexcept {
     const __m128i wanted = _mm_set1_epi8(byte);
-    const auto lowBits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(low, wanted)));
+    const auto lowBits =
+        static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(low, wanted)));
     const auto highBits =
         static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(high, wanted)));
     return lowBits | (highBits << 16);
@@ -220,7 +221,9 @@ std::size_t ScanNotableLinesWith(std::string_view ahead, std::uint64_t askLength
     const std::size_t size = ahead.size();
     // A byte per length: a shift of 64 bits costs a 32-bit processor more.
     unsigned char asked[64];
-    for (unsigned length = 0; length < 64; ++length) asked[length] = (askLengths >> length) & 1u;
+    for (unsigned length = 0; length < 64; ++length) {
+        asked[length] = static_cast<unsigned char>((askLengths >> length) & 1u);
+    }
     std::size_t lineBegin = 0;
     std::uint32_t crBeforeBlock = 0;
     constexpr std::size_t kBatch = 64;
@@ -242,7 +245,8 @@ std::size_t ScanNotableLinesWith(std::string_view ahead, std::uint64_t askLength
             }
         }
         const BlockMasks masks = batch[next++];
-        const std::uint32_t lfAfterBlock = left > kBlockSize && data[base + kBlockSize] == kLf;
+        const std::uint32_t lfAfterBlock =
+            (left > kBlockSize && data[base + kBlockSize] == kLf) ? 1u : 0u;
         const std::uint32_t beforeLf = (masks.lf >> 1) | (lfAfterBlock << 31);
         const std::uint32_t stops = (masks.cr & ~beforeLf) | masks.endMark;
         std::uint32_t lineEnds = masks.lf;
