@@ -88,7 +88,8 @@ void CheckHelp(std::string_view text) {
 }
 
 // True when the rewrite took every name out of a makefile's macro: its line
-// then reads "PACKAGES = ", which is no macro to the next run (trimming takes
+// then reads "PACKAGES = " (with one more blank for each empty entry that two
+// adjacent blanks made), which is no macro to the next run (trimming takes
 // the blank the match needs), so that run edits the next "PACKAGES = " line
 // of the file, if there is one. The lines ahead of the macro are copied, so
 // the macro's line stands at the same index before and after.
@@ -98,7 +99,8 @@ bool EmptiedMakefileMacro(std::string_view text, const std::string& edited) {
     std::size_t macro = 0;
     while (macro < before.size() && !StartsPackageMacro(before[macro])) ++macro;
     const std::vector<std::string> after = SplitTextLines(edited);
-    return macro < after.size() && after[macro] == kPackagesMacroStart;
+    return macro < after.size() &&
+           KitText::TrimBlanks(after[macro]) == KitText::TrimBlanks(kPackagesMacroStart);
 }
 
 // True when the rewritten makefile reads as XML: the line rules drop a lone
