@@ -215,6 +215,12 @@ int main(int argc, char** argv) {
         for (HWND box : found.boxes) {
             if (!AcknowledgeBox(box)) return 1;
         }
+        // A box means the wizard is still at work behind it: its page must
+        // stand still anew once the last box is gone, before a press.
+        if (!found.boxes.empty()) {
+            seenPage = nullptr;
+            seenButton.clear();
+        }
         if (found.boxes.empty() && found.wizard) {
             HWND page = CurrentPage(found.wizard);
             HWND button = DefaultButton(found.wizard);
