@@ -81,16 +81,22 @@ std::size_t FindSpecialByWords(std::string_view text, std::size_t at) noexcept {
 }
 
 #if KITTEXT_SSE2
+// One bit for each of the 16 bytes at data that is at most 26, the mark that
+// ends the text: the line ends CR and LF are among them, and so are the other
+// control bytes, which the callers pass over.
+KITTEXT_SSE2_FUNCTION unsigned ControlByteMask(const char* data) noexcept {
+    const __m128i highestControl = _mm_set1_epi8(static_cast<char>(kEndOfTextMark));
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
+    // A byte is at most 26 when the larger of it and 26 is 26.
+    const __m128i control = _mm_cmpeq_epi8(_mm_max_epu8(bytes, highestControl), highestControl);
+    return static_cast<unsigned>(_mm_movemask_epi8(control));
+}
+
 KITTEXT_SSE2_FUNCTION std::size_t FindSpecialBySse2(std::string_view text,
                                                     std::size_t at) noexcept {
     const char* const data = text.data();
-    const __m128i highestControl = _mm_set1_epi8(static_cast<char>(kEndOfTextMark));
     while (text.size() - at >= 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
-        // A byte is at most 26 when the larger of it and 26 is 26.
-        const __m128i control =
-            _mm_cmpeq_epi8(_mm_max_epu8(bytes, highestControl), highestControl);
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(control));
+        unsigned mask = ControlByteMask(data + at);
         while (mask != 0) {
             const std::size_t found = at + LowestBit(mask);
             if (IsSpecialByte(data[found])) return found;
@@ -107,13 +113,9 @@ KITTEXT_SSE2_FUNCTION std::size_t FindSpecialsBySse2(std::string_view text, std:
                                                      std::size_t capacity,
                                                      std::size_t& scannedTo) noexcept {
     const char* const data = text.data();
-    const __m128i highestControl = _mm_set1_epi8(static_cast<char>(kEndOfTextMark));
     std::size_t count = 0;
     while (text.size() - at >= 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
-        const __m128i control =
-            _mm_cmpeq_epi8(_mm_max_epu8(bytes, highestControl), highestControl);
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(control));
+        unsigned mask = ControlByteMask(data + at);
         while (mask != 0) {
             const std::size_t position = at + LowestBit(mask);
             mask &= mask - 1;

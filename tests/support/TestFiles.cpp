@@ -108,4 +108,16 @@ std::string Printable(const std::string& bytes) {
     return shown;
 }
 
+std::set<std::string> NamesIn(const std::string& dir) {
+    std::set<std::string> names;
+    WIN32_FIND_DATAA data;
+    const KitPlatform::UniqueFindHandle find(FindFirstFileA((dir + "\\*").c_str(), &data));
+    if (!find) return names;
+    do {
+        const std::string name = data.cFileName;
+        if (name != "." && name != "..") names.insert(name);
+    } while (FindNextFileA(find.get(), &data));
+    return names;
+}
+
 }  // namespace KitTest

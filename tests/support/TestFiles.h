@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "platform/UniqueHandle.h"
@@ -21,6 +22,9 @@ void SetReadOnly(const std::string& path, bool readOnly);
 // The bytes as printable text: every byte outside 32-126 as \xNN, so that a
 // failure message shows line breaks, NULs and control bytes as they are.
 std::string Printable(const std::string& bytes);
+
+// The names in a directory (not "." and ".."); empty when it is missing.
+std::set<std::string> NamesIn(const std::string& dir);
 
 // A directory path below base exactly length characters long.
 std::string PathOfLength(const std::string& base, std::size_t length);

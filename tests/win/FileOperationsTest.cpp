@@ -23,18 +23,7 @@ using KitTest::WriteBytes;
 class FileOperationsTest : public KitTest::Sandbox {
 protected:
     // Names in the test's directory: nothing may be left behind.
-    std::set<std::string> Names() const {
-        std::set<std::string> names;
-        WIN32_FIND_DATAA data;
-        HANDLE find = FindFirstFileA(PathIn("*").c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE) return names;
-        do {
-            const std::string name = data.cFileName;
-            if (name != "." && name != "..") names.insert(name);
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-        return names;
-    }
+    std::set<std::string> Names() const { return KitTest::NamesIn(Dir()); }
 };
 
 TEST_F(FileOperationsTest, IsExistingFileIsTrueOnlyForAnExistingFile) {
