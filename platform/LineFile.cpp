@@ -50,12 +50,14 @@ struct LineFile::Impl {
     void CloseQuietly() noexcept;
 
     bool Refill();
+    bool RefillBehindCutLine();
     std::string_view Ahead() const noexcept {
         return std::string_view(buffer.data() + position, filled - position);
     }
 
     void Append(std::string_view bytes);
     void AppendLine(std::string_view text);
+    unsigned long WriteBytes(const char* bytes, std::size_t count) noexcept;
     unsigned long WriteOut() noexcept;
     void Flush();
 };
@@ -106,6 +108,32 @@ bool LineFile::Impl::Refill() {
     return read != 0;
 }
 
+// The bytes not yet taken, when they are the start of a line that the end of
+// the buffer cut off, go to the buffer's front and the next read goes behind
+// them, so that the line lies whole in the buffer. False, with nothing
+// changed, when the bytes are not such a start (they hold a line end or the
+// end mark: the scan stopped at a lone CR, say) or take too much of the
+// buffer; also at the end of the file, the bytes then at the buffer's front.
+bool LineFile::Impl::RefillBehindCutLine() {
+    const std::string_view rest = Ahead();
+    if (rest.size() > buffer.size() / 2) return false;
+    const std::size_t special = KitText::FindLineSpecial(rest, 0);
+    // A CR as the last byte may be the first half of CR LF.
+    if (special < rest.size() && !(special + 1 == rest.size() && rest.back() == '\r')) {
+        return false;
+    }
+    std::memmove(buffer.data(), rest.data(), rest.size());
+    position = 0;
+    filled = rest.size();
+    DWORD read = 0;
+    if (!::ReadFile(handle.get(), buffer.data() + filled, static_cast<DWORD>(buffer.size() - filled),
+                    &read, nullptr)) {
+        RaiseInOutError(LastFileErrorCode(), path);
+    }
+    filled += read;
+    return read != 0;
+}
+
 // The common case, a line that fits in the buffer, costs one copy.
 void LineFile::Impl::AppendLine(std::string_view text) {
     if (buffer.size() - filled < text.size() + 2) {
@@ -120,8 +148,17 @@ void LineFile::Impl::AppendLine(std::string_view text) {
     if (filled == buffer.size()) Flush();
 }
 
+// Bytes that would fill much of an empty buffer go to the file from where
+// they are: copying them first would only cost time. Into a buffer that holds
+// some already, bytes are copied until it is full, so that the file is still
+// written a buffer at a time.
 void LineFile::Impl::Append(std::string_view bytes) {
     while (!bytes.empty()) {
+        if (filled == 0 && bytes.size() >= buffer.size() / 4) {
+            const unsigned long failure = WriteBytes(bytes.data(), bytes.size());
+            if (failure != 0) RaiseInOutError(failure, path);
+            return;
+        }
         const std::size_t count = std::min(buffer.size() - filled, bytes.size());
         std::memcpy(buffer.data() + filled, bytes.data(), count);
         filled += count;
@@ -134,23 +171,25 @@ void LineFile::Impl::Append(std::string_view bytes) {
 // bytes the disk refused once are not offered again. Returns the failure code
 // or 0.
 unsigned long LineFile::Impl::WriteOut() noexcept {
-    unsigned long failure = 0;
-    std::size_t done = 0;
-    while (done < filled) {
-        DWORD written = 0;
-        if (!::WriteFile(handle.get(), buffer.data() + done, static_cast<DWORD>(filled - done),
-                         &written, nullptr)) {
-            failure = LastFileErrorCode();
-            break;
-        }
-        if (written == 0) {
-            failure = ERROR_DISK_FULL;
-            break;
-        }
-        done += written;
-    }
+    const unsigned long failure = WriteBytes(buffer.data(), filled);
     filled = 0;
     return failure;
+}
+
+// Writes count bytes, in as many calls as the system takes; the failure code
+// or 0.
+unsigned long LineFile::Impl::WriteBytes(const char* bytes, std::size_t count) noexcept {
+    std::size_t done = 0;
+    while (done < count) {
+        DWORD written = 0;
+        if (!::WriteFile(handle.get(), bytes + done, static_cast<DWORD>(count - done), &written,
+                         nullptr)) {
+            return LastFileErrorCode();
+        }
+        if (written == 0) return ERROR_DISK_FULL;
+        done += written;
+    }
+    return 0;
 }
 
 void LineFile::Impl::Flush() {
@@ -232,6 +271,7 @@ void LineFile::CopyTextLinesTo(LineFile& out, const LineSelection& selection) {
         file.position += taken;
         // The buffer may be refilled from here on: what waits goes out first.
         writeRunTo(file.position);
+        if (file.position != file.filled && file.RefillBehindCutLine()) continue;
         if (AtEndOfText()) return;
         const std::string_view line = ReadTextLineView();
         if (selection.Keeps(line)) out.WriteTextLine(line);

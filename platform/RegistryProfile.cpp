@@ -50,9 +50,4 @@ std::optional<std::vector<std::string>> RegistryProfile::ListSectionValues(
     return key.ValueNames().value_or(std::vector<std::string>{});
 }
 
-void RegistryProfile::DeleteSectionValue(const std::string& section,
-                                         const std::string& name) const {
-    OpenSection(section).DeleteValue(name);
-}
-
 }  // namespace KitPlatform

@@ -38,8 +38,14 @@ public:
     // The section's value names in the registry's order; nothing when the
     // section cannot be opened, an empty list when it cannot be enumerated.
     std::optional<std::vector<std::string>> ListSectionValues(const std::string& section) const;
-    // A missing section or value is no error; keys are never deleted.
-    void DeleteSectionValue(const std::string& section, const std::string& name) const;
+    // Deletes the named values of the section, which is opened once for all
+    // of them. A missing section or value is no error; keys are never deleted.
+    template <typename Names>
+    void DeleteSectionValues(const std::string& section, const Names& names) const {
+        const RegistryKey key = OpenSection(section);
+        if (!key) return;
+        for (const auto& name : names) key.DeleteValue(std::string(name));
+    }
 
 private:
     explicit RegistryProfile(RegistryKey profile) noexcept : profile_(std::move(profile)) {}

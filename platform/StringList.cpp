@@ -33,13 +33,19 @@ void StringList::CheckIndex(int index) const {
     }
 }
 
+void StringList::AddItem(const std::string& text) {
+    items_.push_back(text);
+    plain_.push_back(IsPlainName(text));
+}
+
 int StringList::FindItem(const std::string& text) const {
     const bool plainText = IsPlainName(text);
     for (int i = 0; i < static_cast<int>(items_.size()); ++i) {
         const std::string& item = items_[static_cast<std::size_t>(i)];
         // Two plain names that differ beyond ASCII letter case differ in the
         // user's locale too; only the others go to the locale's comparison.
-        if (plainText && !KitText::EqualsIgnoringAsciiCase(item, text) && IsPlainName(item)) {
+        if (plainText && plain_[static_cast<std::size_t>(i)] &&
+            !KitText::EqualsIgnoringAsciiCase(item, text)) {
             continue;
         }
         if (EqualIgnoringCase(item, text)) return i;
@@ -50,6 +56,7 @@ int StringList::FindItem(const std::string& text) const {
 void StringList::RemoveItemAt(int index) {
     CheckIndex(index);
     items_.erase(items_.begin() + index);
+    plain_.erase(plain_.begin() + index);
 }
 
 }  // namespace KitPlatform

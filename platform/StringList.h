@@ -18,7 +18,7 @@ class StringList {
 public:
     static constexpr int NotFound = -1;
 
-    void AddItem(const std::string& text) { items_.push_back(text); }
+    void AddItem(const std::string& text);
     // Index of the first entry equal to text ignoring letter case, or NotFound.
     int FindItem(const std::string& text) const;
     void RemoveItemAt(int index);
@@ -29,6 +29,9 @@ private:
     void CheckIndex(int index) const;
 
     std::vector<std::string> items_;
+    // Whether each item is a plain name, worked out once: a search of a long
+    // list passes most items on that and their lengths alone.
+    std::vector<bool> plain_;
 };
 
 }  // namespace KitPlatform

@@ -1,5 +1,6 @@
 #include "setup/KnownPackages.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,11 +16,14 @@ constexpr const char* kDisabledPackagesSection = "Disabled Packages";
 
 void RemoveSuiteValues(const char* section, int majorVersion,
                        const KitPlatform::RegistryProfile& ideKey) {
-    const std::vector<std::string> names =
+    std::vector<std::string> names =
         ideKey.ListSectionValues(section).value_or(std::vector<std::string>{});
-    for (const std::string& name : names) {
-        if (IsSuiteDesignPackageValue(name, majorVersion)) ideKey.DeleteSectionValue(section, name);
-    }
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [majorVersion](const std::string& name) {
+                                   return !IsSuiteDesignPackageValue(name, majorVersion);
+                               }),
+                names.end());
+    ideKey.DeleteSectionValues(section, names);
 }
 
 }  // namespace
@@ -28,9 +32,8 @@ void ReplaceKnownPackages(const RegistrationPlan& plan, const KitPlatform::Regis
     // One listing serves every comparison; the deletions do not change it.
     const std::vector<std::string> snapshot =
         ideKey.ListSectionValues(kKnownPackagesSection).value_or(std::vector<std::string>{});
-    for (const std::string& name : KnownPackagesToDelete(snapshot, plan.KnownPackagesToRemove)) {
-        ideKey.DeleteSectionValue(kKnownPackagesSection, name);
-    }
+    ideKey.DeleteSectionValues(kKnownPackagesSection,
+                               KnownPackagesToDelete(snapshot, plan.KnownPackagesToRemove));
     for (const KnownPackageEntry& entry : plan.KnownPackagesToAdd) {
         ideKey.WriteSectionString(kKnownPackagesSection, entry.ValueName, entry.Description);
     }

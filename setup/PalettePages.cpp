@@ -8,9 +8,7 @@
 namespace ComponentSetup {
 
 void DeleteEarlierPalettePages(const KitPlatform::RegistryProfile& ideKey) {
-    for (std::string_view value : kEarlierPaletteValues) {
-        ideKey.DeleteSectionValue("Palette", std::string(value));
-    }
+    ideKey.DeleteSectionValues("Palette", kEarlierPaletteValues);
 }
 
 }  // namespace ComponentSetup

@@ -8,10 +8,6 @@ bool IsBlank(char c) noexcept {
 }
 }  // namespace
 
-char UpperAsciiChar(char c) noexcept {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 std::string UpperAscii(std::string_view text) {
     std::string upper(text);
     for (char& c : upper) c = UpperAsciiChar(c);

@@ -10,7 +10,11 @@
 
 namespace KitText {
 
-char UpperAsciiChar(char c) noexcept;
+// Inline: it is called for every byte of long lists.
+constexpr char UpperAsciiChar(char c) noexcept {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 std::string UpperAscii(std::string_view text);
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) noexcept;

@@ -189,6 +189,16 @@ unsigned LowestSetBit(std::uint32_t mask) noexcept {
 #endif
 }
 
+unsigned HighestSetBit(std::uint32_t mask) noexcept {
+#if defined(_MSC_VER)
+    unsigned long index = 0;
+    _BitScanReverse(&index, mask);
+    return static_cast<unsigned>(index);
+#else
+    return static_cast<unsigned>(31 - __builtin_clz(mask));
+#endif
+}
+
 #if KITTEXT_SSE2
 KITTEXT_SSE2_FUNCTION inline std::uint32_t MaskOf(__m128i low, __m128i high,
                                                   char byte) noexcept {
@@ -209,14 +219,54 @@ KITTEXT_SSE2_FUNCTION void BlockMasksBySse2(const char* data, std::size_t count,
                         MaskOf(low, high, kEndOfTextMark)};
     }
 }
+
+// The LF masks of count whole blocks from data on, into lfMasks, when every
+// CR in them is followed by LF and every LF but one at data[0] follows a CR,
+// and no end mark stands among them; false otherwise, the masks then
+// unfinished. Reads the byte after the last block too.
+KITTEXT_SSE2_FUNCTION bool CrLfLineEndsBySse2(const char* data, std::size_t count,
+                                              std::uint32_t* lfMasks) noexcept {
+    const __m128i lf = _mm_set1_epi8(kLf);
+    const __m128i cr = _mm_set1_epi8(kCr);
+    const __m128i endMark = _mm_set1_epi8(kEndOfTextMark);
+    __m128i strays = _mm_setzero_si128();
+    for (std::size_t block = 0; block < count; ++block, data += kBlockSize) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16));
+        const __m128i lowNext = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 1));
+        const __m128i highNext = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 17));
+        const __m128i lowLf = _mm_cmpeq_epi8(low, lf);
+        const __m128i highLf = _mm_cmpeq_epi8(high, lf);
+        // A CR whose next byte is no LF, or an LF whose byte before is no CR.
+        strays = _mm_or_si128(
+            strays, _mm_xor_si128(_mm_cmpeq_epi8(low, cr), _mm_cmpeq_epi8(lowNext, lf)));
+        strays = _mm_or_si128(
+            strays, _mm_xor_si128(_mm_cmpeq_epi8(high, cr), _mm_cmpeq_epi8(highNext, lf)));
+        strays = _mm_or_si128(strays, _mm_cmpeq_epi8(low, endMark));
+        strays = _mm_or_si128(strays, _mm_cmpeq_epi8(high, endMark));
+        lfMasks[block] = static_cast<std::uint32_t>(_mm_movemask_epi8(lowLf)) |
+                         (static_cast<std::uint32_t>(_mm_movemask_epi8(highLf)) << 16);
+    }
+    return _mm_movemask_epi8(strays) == 0;
+}
 #endif
+
+bool CrLfLineEndsByBytes(const char*, std::size_t, std::uint32_t*) noexcept { return false; }
 
 // A CR followed by LF is a line end; a lone CR or an end mark stops the scan
 // at the start of its line, which Feed must take. The last block is looked at
 // through a copy padded with zero bytes, which are nothing special. The
 // masks are worked out a batch of blocks at a time, so that the code that
 // knows SSE2 is called once for many blocks.
-template <void (*Masks)(const char*, std::size_t, BlockMasks*)>
+//
+// Most batches hold no line end but CR LF and no end mark, which CrLfLineEnds
+// tells for all their blocks at once: their line ends are then written down
+// without a branch that depends on how many a block holds and passed in one
+// loop whose only branch, the asked length, is nearly never taken. Where line
+// lengths vary, a branch per line end costs more than all the rest. Other
+// batches go block by block.
+template <void (*Masks)(const char*, std::size_t, BlockMasks*),
+          bool (*CrLfLineEnds)(const char*, std::size_t, std::uint32_t*)>
 std::size_t ScanNotableLinesWith(std::string_view ahead, std::uint64_t askLengths,
                                  NotableLineSink sink, void* context) {
     const char* const data = ahead.data();
@@ -227,47 +277,87 @@ std::size_t ScanNotableLinesWith(std::string_view ahead, std::uint64_t askLength
         asked[length] = static_cast<unsigned char>((askLengths >> length) & 1u);
     }
     std::size_t lineBegin = 0;
-    std::uint32_t crBeforeBlock = 0;
     constexpr std::size_t kBatch = 64;
     BlockMasks batch[kBatch];
-    std::size_t batched = 0;
-    std::size_t next = 0;
-    for (std::size_t base = 0; base < size; base += kBlockSize) {
-        const std::size_t left = size - base;
-        if (next == batched) {
-            next = 0;
-            batched = std::min(kBatch, left / kBlockSize);
-            if (batched != 0) {
-                Masks(data + base, batched, batch);
-            } else {
-                char padded[kBlockSize] = {};
-                std::memcpy(padded, data + base, left);
-                Masks(padded, 1, batch);
-                batched = 1;
+    std::uint32_t lfMasks[kBatch];
+    // A block holds at most half as many CR LF ends as bytes; two places more
+    // for the writes made whatever the count.
+    std::uint32_t lineEnds[kBatch * kBlockSize / 2 + 2];
+    for (std::size_t base = 0; base < size;) {
+        // Whole blocks with a byte behind the last.
+        const std::size_t batched = std::min(kBatch, (size - base - 1) / kBlockSize);
+        const bool lfAtBaseFollowsCr =
+            data[base] != kLf || (base > 0 && data[base - 1] == kCr);
+        if (batched != 0 && lfAtBaseFollowsCr && CrLfLineEnds(data + base, batched, lfMasks)) {
+            if (askLengths == 0) {
+                // No length is asked about: only where the last line ends.
+                std::size_t block = batched;
+                while (block > 0 && lfMasks[block - 1] == 0) --block;
+                if (block > 0) {
+                    lineBegin = base + (block - 1) * kBlockSize +
+                                HighestSetBit(lfMasks[block - 1]) + 1;
+                }
+                base += batched * kBlockSize;
+                continue;
             }
-        }
-        const BlockMasks masks = batch[next++];
-        const std::uint32_t lfAfterBlock =
-            (left > kBlockSize && data[base + kBlockSize] == kLf) ? 1u : 0u;
-        const std::uint32_t beforeLf = (masks.lf >> 1) | (lfAfterBlock << 31);
-        const std::uint32_t stops = (masks.cr & ~beforeLf) | masks.endMark;
-        std::uint32_t lineEnds = masks.lf;
-        if (stops != 0) lineEnds &= (std::uint32_t{1} << LowestSetBit(stops)) - 1;
-        // The LFs that follow a CR.
-        const std::uint32_t crLfEnds = masks.lf & ((masks.cr << 1) | crBeforeBlock);
-        while (lineEnds != 0) {
-            const unsigned bit = LowestSetBit(lineEnds);
-            lineEnds &= lineEnds - 1;
-            const std::size_t lf = base + bit;
-            const std::uint32_t crLf = (crLfEnds >> bit) & 1u;
-            const std::size_t length = lf - crLf - lineBegin;
-            if ((asked[length < 63 ? length : 63] | (crLf ^ 1u)) != 0) {
-                sink(context, ahead.substr(lineBegin, length), lineBegin, lf + 1);
+            std::size_t count = 0;
+            for (std::size_t block = 0; block < batched; ++block) {
+                const std::uint32_t offset = static_cast<std::uint32_t>(block * kBlockSize);
+                std::uint32_t rest = lfMasks[block];
+                const std::uint32_t any = rest != 0 ? 1u : 0u;
+                lineEnds[count] = offset + LowestSetBit(rest | 0x80000000u);
+                rest &= rest - 1;
+                lineEnds[count + 1] = offset + LowestSetBit(rest | 0x80000000u);
+                count += any + (rest != 0 ? 1u : 0u);
+                for (rest &= rest - 1; rest != 0; rest &= rest - 1) {
+                    lineEnds[count++] = offset + LowestSetBit(rest);
+                }
             }
-            lineBegin = lf + 1;
+            for (std::size_t i = 0; i < count; ++i) {
+                const std::size_t lf = base + lineEnds[i];
+                const std::size_t length = lf - 1 - lineBegin;
+                if (asked[length < 63 ? length : 63] != 0) {
+                    sink(context, ahead.substr(lineBegin, length), lineBegin, lf + 1);
+                }
+                lineBegin = lf + 1;
+            }
+            base += batched * kBlockSize;
+            continue;
         }
-        if (stops != 0) return lineBegin;
-        crBeforeBlock = masks.cr >> 31;
+        std::size_t blocks = std::min(kBatch, (size - base) / kBlockSize);
+        if (blocks != 0) {
+            Masks(data + base, blocks, batch);
+        } else {
+            char padded[kBlockSize] = {};
+            std::memcpy(padded, data + base, size - base);
+            Masks(padded, 1, batch);
+            blocks = 1;
+        }
+        std::uint32_t crBeforeBlock = base > 0 && data[base - 1] == kCr ? 1u : 0u;
+        for (std::size_t next = 0; next < blocks; ++next, base += kBlockSize) {
+            const BlockMasks masks = batch[next];
+            const std::uint32_t lfAfterBlock =
+                (size - base > kBlockSize && data[base + kBlockSize] == kLf) ? 1u : 0u;
+            const std::uint32_t beforeLf = (masks.lf >> 1) | (lfAfterBlock << 31);
+            const std::uint32_t stops = (masks.cr & ~beforeLf) | masks.endMark;
+            std::uint32_t ends = masks.lf;
+            if (stops != 0) ends &= (std::uint32_t{1} << LowestSetBit(stops)) - 1;
+            // The LFs that follow a CR.
+            const std::uint32_t crLfEnds = masks.lf & ((masks.cr << 1) | crBeforeBlock);
+            while (ends != 0) {
+                const unsigned bit = LowestSetBit(ends);
+                ends &= ends - 1;
+                const std::size_t lf = base + bit;
+                const std::uint32_t crLf = (crLfEnds >> bit) & 1u;
+                const std::size_t length = lf - crLf - lineBegin;
+                if ((asked[length < 63 ? length : 63] | (crLf ^ 1u)) != 0) {
+                    sink(context, ahead.substr(lineBegin, length), lineBegin, lf + 1);
+                }
+                lineBegin = lf + 1;
+            }
+            if (stops != 0) return lineBegin;
+            crBeforeBlock = masks.cr >> 31;
+        }
     }
     return lineBegin;
 }
@@ -276,13 +366,13 @@ std::size_t ScanNotableLinesWith(std::string_view ahead, std::uint64_t askLength
 KITTEXT_SSE2_FUNCTION std::size_t ScanNotableLinesBySse2(std::string_view ahead,
                                                          std::uint64_t askLengths,
                                                          NotableLineSink sink, void* context) {
-    return ScanNotableLinesWith<BlockMasksBySse2>(ahead, askLengths, sink, context);
+    return ScanNotableLinesWith<BlockMasksBySse2, CrLfLineEndsBySse2>(ahead, askLengths, sink, context);
 }
 #endif
 
 std::size_t ScanNotableLinesByBytes(std::string_view ahead, std::uint64_t askLengths,
                                     NotableLineSink sink, void* context) {
-    return ScanNotableLinesWith<BlockMasksByBytes>(ahead, askLengths, sink, context);
+    return ScanNotableLinesWith<BlockMasksByBytes, CrLfLineEndsByBytes>(ahead, askLengths, sink, context);
 }
 
 }  // namespace

@@ -225,11 +225,51 @@ struct SeenLine {
     }
 };
 
+// The notable lines of text as the line by line walk finds them: the same
+// lines, those of an asked length or ended by a lone LF, at the same places;
+// every line passed over lies in the text ended by CR LF; the same bytes taken.
+void ExpectNotableLinesAsTheWalkFinds(const std::string& text, std::uint64_t askLengths,
+                                      int round) {
+    const KitText::LineSplitter splitter;
+    std::vector<SeenLine> expected;
+    std::string passedOver;
+    const std::size_t expectedTaken = splitter.ForEachWholeLine(
+        text, [&](std::string_view line, std::size_t begin, std::size_t end) {
+            const bool crLf = end - begin == line.size() + 2;
+            const unsigned bit = line.size() < 63 ? static_cast<unsigned>(line.size()) : 63;
+            if (!crLf || ((askLengths >> bit) & 1u) != 0) {
+                expected.push_back({std::string(line), begin, end});
+            } else {
+                passedOver += std::string(line) + "\r\n";
+            }
+        });
+    std::vector<SeenLine> seen;
+    std::string between;
+    std::size_t last = 0;
+    const std::size_t taken = splitter.ForEachNotableWholeLine(
+        text, askLengths, [&](std::string_view line, std::size_t begin, std::size_t end) {
+            ASSERT_LE(last, begin);
+            between += text.substr(last, begin - last);
+            seen.push_back({std::string(line), begin, end});
+            last = end;
+        });
+    between += text.substr(last, taken - last);
+    ASSERT_EQ(taken, expectedTaken) << "round " << round;
+    ASSERT_EQ(seen, expected) << "round " << round;
+    ASSERT_EQ(between, passedOver) << "round " << round;
+}
+
+// Any lengths, a few (0, 5, 10 and the long ones) or none.
+std::uint64_t RandomAskLengths(std::mt19937& random) {
+    std::uint64_t askLengths = (std::uint64_t{random()} << 32) | random();
+    if (random() % 3 == 0) askLengths &= 0x8000000000000421ull;
+    if (random() % 5 == 0) askLengths = 0;
+    return askLengths;
+}
+
 // The notable-line scan, thirty-two bytes at a time, against the line by line
-// walk: the same lines, those of an asked length or ended by a lone LF, at
-// the same places; every line passed over lies in the text ended by CR LF;
-// the same bytes taken. Texts span several blocks, line ends straddle their
-// edges, and lengths run past 63.
+// walk. Texts span several blocks, line ends straddle their edges, and
+// lengths run past 63.
 TEST(LineSplitterScan, NotableLinesAreTheWholeLinesOfAnAskedLengthOrEndedByALoneLf) {
     std::mt19937 random(2024);
     const char bytes[] = {'a', ' ', '\t', '\x19', '\x1a', '\x1b', '\r', '\n', '\n', '\r',
@@ -247,37 +287,27 @@ TEST(LineSplitterScan, NotableLinesAreTheWholeLinesOfAnAskedLengthOrEndedByALone
                 text[i] = bytes[random() % sizeof bytes];
             }
         }
-        // Any lengths, a few (0, 5, 10 and the long ones) or none.
-        std::uint64_t askLengths = (std::uint64_t{random()} << 32) | random();
-        if (random() % 3 == 0) askLengths &= 0x8000000000000421ull;
-        if (random() % 5 == 0) askLengths = 0;
-        const KitText::LineSplitter splitter;
-        std::vector<SeenLine> expected;
-        std::string passedOver;
-        const std::size_t expectedTaken = splitter.ForEachWholeLine(
-            text, [&](std::string_view line, std::size_t begin, std::size_t end) {
-                const bool crLf = end - begin == line.size() + 2;
-                const unsigned bit = line.size() < 63 ? static_cast<unsigned>(line.size()) : 63;
-                if (!crLf || ((askLengths >> bit) & 1u) != 0) {
-                    expected.push_back({std::string(line), begin, end});
-                } else {
-                    passedOver += std::string(line) + "\r\n";
-                }
-            });
-        std::vector<SeenLine> seen;
-        std::string between;
-        std::size_t last = 0;
-        const std::size_t taken = splitter.ForEachNotableWholeLine(
-            text, askLengths, [&](std::string_view line, std::size_t begin, std::size_t end) {
-                ASSERT_LE(last, begin);
-                between += text.substr(last, begin - last);
-                seen.push_back({std::string(line), begin, end});
-                last = end;
-            });
-        between += text.substr(last, taken - last);
-        ASSERT_EQ(taken, expectedTaken) << "round " << round;
-        ASSERT_EQ(seen, expected) << "round " << round;
-        ASSERT_EQ(between, passedOver) << "round " << round;
+        ExpectNotableLinesAsTheWalkFinds(text, RandomAskLengths(random), round);
+    }
+}
+
+// Texts of many batches of blocks whose line ends are CR LF but for a rare
+// stray byte (a lone CR or LF, an end mark), wherever it falls against the
+// batches and blocks, and that start or end with either half of CR LF.
+TEST(LineSplitterScan, LongCrLfTextsWithRareStraysAreScannedAsTheWalkFinds) {
+    std::mt19937 random(7);
+    const char strays[] = {'\r', '\n', '\x1a'};
+    for (int round = 0; round < 600; ++round) {
+        std::string text;
+        const std::size_t size = random() % 9000;
+        const unsigned longest = 1 + random() % 80;
+        if (random() % 8 == 0) text += random() % 2 ? "\n" : "\r\n";
+        while (text.size() < size) text += std::string(random() % longest, 'x') + "\r\n";
+        for (unsigned stray = random() % 3; stray > 0; --stray) {
+            if (!text.empty()) text[random() % text.size()] = strays[random() % 3];
+        }
+        if (random() % 8 == 0) text += random() % 2 ? "\r" : "\n";
+        ExpectNotableLinesAsTheWalkFinds(text, RandomAskLengths(random), round);
     }
 }
 

@@ -187,6 +187,18 @@ TEST_F(LineFileCopy, LinesAcrossTheBufferBoundaryAndEveryLineEnd) {
         ExpectCopyAsOneByOne("a\r\n" + head + "ab\rcd\r\ndrop\r\nafter\n", kNoDrop);
         ExpectCopyAsOneByOne(head + "\x1a" "gone\r\n", kAll);
     }
+    // Lines about half the buffer long, cut by its end: the shorter ones are
+    // moved to its front before the next read, the longer ones put together.
+    for (std::size_t length = kBufferSize / 2 - 3; length < kBufferSize / 2 + 3; ++length) {
+        std::string halves;
+        for (int i = 0; halves.size() < 3 * kBufferSize; ++i) {
+            halves += std::string(length - i % 2, i % 3 ? 'k' : 'd') + (i % 4 ? "\r\n" : "\n");
+        }
+        ExpectCopyAsOneByOne(halves, kAll);
+        ExpectCopyAsOneByOne(halves + "\rtail", [](std::string_view line) {
+            return line.empty() || line.front() != 'd';
+        });
+    }
     // Many lines, some ended by LF alone, some dropped, over several buffers.
     std::string many;
     for (int i = 0; many.size() < 3 * kBufferSize; ++i) {

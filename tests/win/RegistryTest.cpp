@@ -220,9 +220,9 @@ TEST_F(ProfileKey, ListingReadsLongNamesWhole) {
 TEST_F(ProfileKey, DeletingMissingValuesOrSectionsHasNoEffect) {
     SetString(HKEY_CURRENT_USER, kIdeKey + "\\Palette", "Other", "x");
     const RegistryProfile ide(kIdeKey);
-    ide.DeleteSectionValue("Palette", "Missing");
-    ide.DeleteSectionValue("No Section", "Other");
-    ide.DeleteSectionValue("Palette", "Other");
+    ide.DeleteSectionValues("Palette", Names{"Missing"});
+    ide.DeleteSectionValues("No Section", Names{"Other"});
+    ide.DeleteSectionValues("Palette", Names{"Missing", "Other"});
     EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, kIdeKey + "\\Palette", "Other"));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kIdeKey + "\\Palette")) << "keys are never deleted";
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kIdeKey + "\\No Section"));
@@ -243,7 +243,7 @@ TEST_F(ProfileKey, TheProfileKeyServesEveryOperationAfterOneThatRaised) {
     ASSERT_TRUE(names);
     std::sort(names->begin(), names->end());
     EXPECT_EQ(names, (Names{"Other", "Search Path"}));
-    ide.DeleteSectionValue("Library", "Other");
+    ide.DeleteSectionValues("Library", Names{"Other"});
     EXPECT_EQ(ide.ListSectionValues("Library"), (Names{"Search Path"}));
     EXPECT_EQ(ide.ReadSectionString("", "Marker", ""), "profile");
 }
@@ -261,7 +261,7 @@ TEST_F(ProfileKey, WithoutItsProfileKeySectionsActOnNothing) {
     EXPECT_EQ(ide.ListSectionValues("Known Packages"), std::nullopt);
     EXPECT_EQ(MessageOf([&] { ide.WriteSectionString("Known Packages", "New", "x"); }),
               "Failed to create key Known Packages");
-    ide.DeleteSectionValue("Known Packages", "Sentinel");
+    ide.DeleteSectionValues("Known Packages", Names{"Sentinel"});
 
     EXPECT_EQ(ReadString(HKEY_CURRENT_USER, "Known Packages", "Sentinel"), "root value");
     EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, "Known Packages", "New"));
