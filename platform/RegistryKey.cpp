@@ -20,20 +20,19 @@ bool AnsiCodePageIsMultiByte() noexcept {
     return ::GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 1;
 }
 
-// Reads the name of the value at index. A name longer than the key reported
-// (one added since it was measured) gets one more try with the largest
-// buffer a value name can need.
-LONG EnumValueName(HKEY key, DWORD index, std::vector<char>& buffer, std::string& name) {
+// Reads the name of the value at index into buffer, its length into length.
+// A name longer than the key reported (one added since it was measured) gets
+// one more try with the largest buffer a value name can need.
+LONG EnumValueName(HKEY key, DWORD index, std::vector<char>& buffer, DWORD& length) {
     constexpr std::size_t kLargestNameBytes = 2 * 16383 + 1;
     for (;;) {
-        DWORD length = static_cast<DWORD>(buffer.size());
+        length = static_cast<DWORD>(buffer.size());
         const LONG status = ::RegEnumValueA(key, index, buffer.data(), &length, nullptr, nullptr,
                                             nullptr, nullptr);
         if (status == ERROR_MORE_DATA && buffer.size() < kLargestNameBytes) {
             buffer.resize(kLargestNameBytes);
             continue;
         }
-        if (status == ERROR_SUCCESS) name.assign(buffer.data(), length);
         return status;
     }
 }
@@ -93,25 +92,24 @@ void RegistryKey::WriteString(const std::string& name, const std::string& text) 
     }
 }
 
-std::optional<std::vector<std::string>> RegistryKey::ValueNames() const {
+bool RegistryKey::ForEachValueName(const std::function<void(std::string_view)>& onName) const {
     DWORD valueCount = 0;
     DWORD longestName = 0;
     if (!key_ || ::RegQueryInfoKeyA(key_.get(), nullptr, nullptr, nullptr, nullptr, nullptr,
                                     nullptr, &valueCount, &longestName, nullptr, nullptr,
                                     nullptr) != ERROR_SUCCESS) {
-        return std::nullopt;
+        return false;
     }
     if (AnsiCodePageIsMultiByte()) longestName *= 2;
 
-    std::vector<std::string> names;
     std::vector<char> nameBuffer(longestName + 1);
     for (DWORD index = 0; index < valueCount; ++index) {
-        std::string name;
-        const LONG status = EnumValueName(key_.get(), index, nameBuffer, name);
+        DWORD length = 0;
+        const LONG status = EnumValueName(key_.get(), index, nameBuffer, length);
         if (status == ERROR_NO_MORE_ITEMS) break;
-        if (status == ERROR_SUCCESS) names.push_back(std::move(name));
+        if (status == ERROR_SUCCESS) onName(std::string_view(nameBuffer.data(), length));
     }
-    return names;
+    return true;
 }
 
 void RegistryKey::DeleteValue(const std::string& name) const noexcept {

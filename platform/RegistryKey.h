@@ -6,8 +6,10 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/RegistryError.h"
@@ -46,9 +48,11 @@ public:
     std::optional<std::string> ReadString(const std::string& name) const;
     // Stores a REG_SZ value; raises "Failed to set data for '<name>'".
     void WriteString(const std::string& name, const std::string& text) const;
-    // The value names in the registry's order; nothing when the key cannot be
-    // asked for them.
-    std::optional<std::vector<std::string>> ValueNames() const;
+    // Hands each value name, in the registry's order, to onName as a view
+    // that lasts for the call; no name is kept, so a key of thousands of
+    // values costs no memory for them. False when the key cannot be asked for
+    // its names.
+    bool ForEachValueName(const std::function<void(std::string_view)>& onName) const;
     // A missing value is no error.
     void DeleteValue(const std::string& name) const noexcept;
 

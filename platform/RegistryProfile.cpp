@@ -43,11 +43,12 @@ void RegistryProfile::WriteSectionString(const std::string& section, const std::
     key.WriteString(name, text);
 }
 
-std::optional<std::vector<std::string>> RegistryProfile::ListSectionValues(
-    const std::string& section) const {
+bool RegistryProfile::ForEachSectionValue(
+    const std::string& section, const std::function<void(std::string_view)>& onName) const {
     const RegistryKey key = OpenSection(section);
-    if (!key) return std::nullopt;
-    return key.ValueNames().value_or(std::vector<std::string>{});
+    if (!key) return false;
+    key.ForEachValueName(onName);
+    return true;
 }
 
 }  // namespace KitPlatform

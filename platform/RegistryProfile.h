@@ -8,9 +8,11 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <utility>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/RegistryKey.h"
@@ -35,9 +37,11 @@ public:
     // "Failed to create key <section>" when the section cannot be created.
     void WriteSectionString(const std::string& section, const std::string& name,
                             const std::string& text) const;
-    // The section's value names in the registry's order; nothing when the
-    // section cannot be opened, an empty list when it cannot be enumerated.
-    std::optional<std::vector<std::string>> ListSectionValues(const std::string& section) const;
+    // Hands the section's value names to onName in the registry's order, each
+    // as a view that lasts for the call. False when the section cannot be
+    // opened; true, without a name, when it cannot be enumerated.
+    bool ForEachSectionValue(const std::string& section,
+                             const std::function<void(std::string_view)>& onName) const;
     // Deletes the named values of the section, which is opened once for all
     // of them. A missing section or value is no error; keys are never deleted.
     template <typename Names>

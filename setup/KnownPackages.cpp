@@ -1,7 +1,7 @@
 #include "setup/KnownPackages.h"
 
-#include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/RegistryProfile.h"
@@ -16,24 +16,21 @@ constexpr const char* kDisabledPackagesSection = "Disabled Packages";
 
 void RemoveSuiteValues(const char* section, int majorVersion,
                        const KitPlatform::RegistryProfile& ideKey) {
-    std::vector<std::string> names =
-        ideKey.ListSectionValues(section).value_or(std::vector<std::string>{});
-    names.erase(std::remove_if(names.begin(), names.end(),
-                               [majorVersion](const std::string& name) {
-                                   return !IsSuiteDesignPackageValue(name, majorVersion);
-                               }),
-                names.end());
+    std::vector<std::string> names;
+    ideKey.ForEachSectionValue(section, [&names, majorVersion](std::string_view name) {
+        if (IsSuiteDesignPackageValue(name, majorVersion)) names.emplace_back(name);
+    });
     ideKey.DeleteSectionValues(section, names);
 }
 
 }  // namespace
 
 void ReplaceKnownPackages(const RegistrationPlan& plan, const KitPlatform::RegistryProfile& ideKey) {
-    // One listing serves every comparison; the deletions do not change it.
-    const std::vector<std::string> snapshot =
-        ideKey.ListSectionValues(kKnownPackagesSection).value_or(std::vector<std::string>{});
-    ideKey.DeleteSectionValues(kKnownPackagesSection,
-                               KnownPackagesToDelete(snapshot, plan.KnownPackagesToRemove));
+    // One listing serves every comparison; the deletions come after it.
+    KnownPackageSelection selection(plan.KnownPackagesToRemove);
+    ideKey.ForEachSectionValue(kKnownPackagesSection,
+                               [&selection](std::string_view name) { selection.Offer(name); });
+    ideKey.DeleteSectionValues(kKnownPackagesSection, selection.Selected());
     for (const KnownPackageEntry& entry : plan.KnownPackagesToAdd) {
         ideKey.WriteSectionString(kKnownPackagesSection, entry.ValueName, entry.Description);
     }

@@ -101,6 +101,13 @@ TEST(RegistrationPlan, KnownPackagesAreNamedBelowTheSuiteBinFolderStandardFirst)
     EXPECT_EQ(standard.KnownPackagesToAdd[0].Description, "Ostrel Components 3.0.3");
 }
 
+// The names the selection keeps when the listing offers snapshot.
+Names KnownPackagesToDelete(const Names& snapshot, NameTable earlierFileNames) {
+    KnownPackageSelection selection(earlierFileNames);
+    for (const std::string& name : snapshot) selection.Offer(name);
+    return selection.Selected();
+}
+
 constexpr std::string_view kOs21[] = {"OS21NDDSGN50.BPL"};
 constexpr std::string_view kEmpty[] = {""};
 constexpr std::string_view kTwoNames[] = {"ca", "Os30Ctls_Dsgn70.bpl"};
