@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/text/AsciiText.h"
 
@@ -33,9 +34,16 @@ void StringList::CheckIndex(int index) const {
     }
 }
 
-void StringList::AddItem(const std::string& text) {
-    items_.push_back(text);
+void StringList::AddItem(std::string text) {
     plain_.push_back(IsPlainName(text));
+    items_.push_back(std::move(text));
+}
+
+std::vector<std::string> StringList::TakeItems() noexcept {
+    plain_.clear();
+    std::vector<std::string> items;
+    items.swap(items_);
+    return items;
 }
 
 int StringList::FindItem(const std::string& text) const {

@@ -18,12 +18,14 @@ class StringList {
 public:
     static constexpr int NotFound = -1;
 
-    void AddItem(const std::string& text);
+    void AddItem(std::string text);
     // Index of the first entry equal to text ignoring letter case, or NotFound.
     int FindItem(const std::string& text) const;
     void RemoveItemAt(int index);
 
     const std::vector<std::string>& Items() const noexcept { return items_; }
+    // The items, moved out: the list is left empty.
+    std::vector<std::string> TakeItems() noexcept;
 
 private:
     void CheckIndex(int index) const;

@@ -36,14 +36,14 @@ void AddProjectPackage(StringList& projectPackageList, const std::string& name) 
 // case the way the user's locale does.
 void EditProjectPackages(std::vector<std::string>& names, const RegistrationPlan& plan) {
     StringList projectPackageList;
-    for (const std::string& name : names) projectPackageList.AddItem(name);
+    for (std::string& name : names) projectPackageList.AddItem(std::move(name));
     for (const std::string& name : plan.RuntimeNamesToRemove) {
         RemoveProjectPackage(projectPackageList, name);
     }
     for (const std::string& name : plan.RuntimeNamesToAdd) {
         AddProjectPackage(projectPackageList, name);
     }
-    names = projectPackageList.Items();
+    names = projectPackageList.TakeItems();
 }
 
 struct ProjectFiles {

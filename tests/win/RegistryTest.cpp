@@ -312,4 +312,15 @@ TEST(StringList, IndexOutsideTheListRaisesWithTheIndex) {
     EXPECT_EQ(list.Items(), Names{"x"});
 }
 
+TEST(StringList, TakingTheItemsEmptiesTheList) {
+    StringList list;
+    list.AddItem("Os30Ctls60.bpi");
+    list.AddItem("x y");
+    EXPECT_EQ(list.TakeItems(), (Names{"Os30Ctls60.bpi", "x y"}));
+    EXPECT_EQ(list.Items(), Names{});
+    EXPECT_EQ(list.FindItem("x y"), StringList::NotFound);
+    list.AddItem("OS30CTLS60.BPI");
+    EXPECT_EQ(list.FindItem("Os30Ctls60.bpi"), 0);
+}
+
 }  // namespace
