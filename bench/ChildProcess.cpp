@@ -17,9 +17,9 @@ using KitPlatform::UniqueFileHandle;
 using KitPlatform::UniqueHkey;
 using KitPlatform::UniqueKernelObject;
 
-int MeasureRequest(const std::string& request, const std::string& resultPath) {
+int MeasureRequest(const std::string& request, const std::string& resultPath, Patching patching) {
     KitTest::KitSetupDll dll;
-    const std::vector<std::string> uncounted = CountCalls(dll.Module());
+    const std::vector<std::string> uncounted = CountCalls(dll.Module(), patching);
     ResetCounters();
 
     // Called as a setup program calls it; the box is closed from within the

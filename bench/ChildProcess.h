@@ -4,14 +4,16 @@
 
 #include <string>
 
+#include "bench/CallCounting.h"
 #include "bench/Figures.h"
 #include "bench/Installation.h"
 
 namespace KitBench {
 
 // kitsetup_bench --call REQ FILE: one request through the loaded KitSetup.dll,
-// its calls counted.
-int MeasureRequest(const std::string& request, const std::string& resultPath);
+// timed, only the information box patched. --count REQ FILE: the same with
+// every call counted and timed, for where the time went.
+int MeasureRequest(const std::string& request, const std::string& resultPath, Patching patching);
 // kitsetup_bench --floor REQ FILE: what any implementation has to do for the
 // request.
 int MeasureFloor(const std::string& request, const std::string& resultPath);

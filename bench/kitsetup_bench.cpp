@@ -15,12 +15,14 @@
 //    medians are printed beside it): what else the machine does can only
 //    slow a run down, so the minimums are the steadiest figures;
 //  - counts the registry, file and heap calls that KitSetup.dll makes, by
-//    pointing its import table at counting wrappers;
+//    pointing its import table at counting wrappers, in runs of their own
+//    (the wrappers' clock readings would slow the timed runs down);
 //  - compares the peak working set with that of a run on small files.
 //
 //   kitsetup_bench [--runs N]        the whole benchmark (exit code 1 when a
 //                                    target is missed)
 //   kitsetup_bench --call REQ FILE   one request in this process (internal)
+//   kitsetup_bench --count REQ FILE  the same, every call counted (internal)
 //   kitsetup_bench --floor REQ FILE  one floor pass in this process (internal)
 //   kitsetup_bench --arrange REQ [small]  only lay the installation, and
 //   kitsetup_bench --clear           remove it again (for profiling --call)
@@ -57,7 +59,12 @@ int main(int argc, char** argv) {
     }
     try {
         const std::vector<std::string> args(argv + 1, argv + argc);
-        if (args.size() == 3 && args[0] == "--call") return MeasureRequest(args[1], args[2]);
+        if (args.size() == 3 && args[0] == "--call") {
+            return MeasureRequest(args[1], args[2], Patching::BoxOnly);
+        }
+        if (args.size() == 3 && args[0] == "--count") {
+            return MeasureRequest(args[1], args[2], Patching::EveryCall);
+        }
         if (args.size() == 3 && args[0] == "--floor") return MeasureFloor(args[1], args[2]);
         // For a profiler: lay the installation, run --call on it, then --clear.
         if ((args.size() == 2 || args.size() == 3) && args[0] == "--arrange") {
