@@ -197,6 +197,10 @@ HelpLineFilter::HelpLineFilter(HelpLineList addLines, HelpLineList removeLines) 
     for (const HelpLineList list : {addLines, removeLines}) {
         for (std::string_view entry : list) {
             entryLengths_ |= 1ull << (entry.size() < kLongLineBit ? entry.size() : kLongLineBit);
+            if (!entry.empty() && entry.size() < kLongLineBit) {
+                middleBytes_[entry.size()].set(static_cast<unsigned char>(
+                    KitText::UpperAsciiChar(entry[entry.size() / 2])));
+            }
         }
     }
 }

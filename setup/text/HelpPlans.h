@@ -4,11 +4,13 @@
 // help system must rebuild afterwards. Free of any OS header.
 #pragma once
 
+#include <bitset>
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/text/AsciiText.h"
 #include "setup/text/InstallRequest.h"
 #include "setup/text/TableView.h"
 
@@ -62,6 +64,11 @@ public:
     bool operator()(std::string_view line) const noexcept {
         const std::size_t bit = line.size() < kLongLineBit ? line.size() : kLongLineBit;
         if (((entryLengths_ >> bit) & 1u) == 0) return true;
+        if (bit != 0 && bit != kLongLineBit &&
+            !middleBytes_[bit].test(
+                static_cast<unsigned char>(KitText::UpperAsciiChar(line[line.size() / 2])))) {
+            return true;
+        }
         return HelpLineStays(line, addLines_, removeLines_);
     }
 
@@ -69,6 +76,10 @@ private:
     HelpLineList addLines_;
     HelpLineList removeLines_;
     unsigned long long entryLengths_ = 0;
+    // For each length below 63, the middle bytes of the entries of that
+    // length, upper-cased: a line of an entry's length whose middle byte no
+    // entry has is settled without a comparison.
+    std::bitset<256> middleBytes_[kLongLineBit];
 };
 
 }  // namespace ComponentSetup

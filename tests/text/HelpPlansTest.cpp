@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -48,6 +49,41 @@ TEST(HelpLineRule, AnEmptyEntryMatchesOnlyEmptyLines) {
     EXPECT_TRUE(HelpLineStays(" ", add, remove));
     EXPECT_TRUE(HelpLineStays("\t", add, remove));
     EXPECT_FALSE(HelpLineStays(":include oshlp3.cnt", add, remove));
+}
+
+// The filter's short cuts (the entries' lengths, their middle bytes) never
+// change the answer: every plan's lists, against their own lines changed by a
+// byte, a letter case, a length, and the lines of every other list.
+TEST(HelpLineRule, TheFilterAnswersAsTheWholeRuleForEveryPlansLists) {
+    std::vector<std::string> probes = {"", " ", std::string(70, 'x'), std::string(63, ':')};
+    std::vector<std::pair<HelpLineList, HelpLineList>> lists;
+    for (const auto& [kind, version] : {std::pair{IdeKind::Delphi, 5}, {IdeKind::Delphi, 6},
+                                        {IdeKind::Delphi, 7}, {IdeKind::CppBuilder, 6}}) {
+        for (const auto& step : HelpPlanFor(kind, version, "C:\\R").Steps) {
+            lists.emplace_back(step.AddLines, step.RemoveLines);
+            for (const HelpLineList list : {step.AddLines, step.RemoveLines}) {
+                for (std::string_view entry : list) {
+                    const std::string line(entry);
+                    probes.push_back(line);
+                    for (std::size_t at = 0; at < line.size(); ++at) {
+                        std::string changed = line;
+                        changed[at] = static_cast<char>(changed[at] ^ 0x20);  // letter case, or not
+                        probes.push_back(changed);
+                        changed[at] = '#';
+                        probes.push_back(changed);
+                    }
+                    probes.push_back(line + "x");
+                    if (!line.empty()) probes.push_back(line.substr(1));
+                }
+            }
+        }
+    }
+    for (const auto& [add, remove] : lists) {
+        const ComponentSetup::HelpLineFilter filter(add, remove);
+        for (const std::string& probe : probes) {
+            EXPECT_EQ(filter(probe), HelpLineStays(probe, add, remove)) << probe;
+        }
+    }
 }
 
 TEST(HelpPlanFor, TheRootDirectoryIsJoinedAsReadWithoutPlaceholders) {
