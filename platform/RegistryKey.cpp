@@ -61,19 +61,23 @@ RegistryKey RegistryKey::Create(HKEY parent, const std::string& path, KeyAccess 
 }
 
 std::optional<std::string> RegistryKey::ReadString(const std::string& name) const {
+    if (!key_) return std::nullopt;
+    // Most values fit this buffer and take one call; a longer one is asked for
+    // again with room for all of it.
+    std::vector<char> data(256);
     DWORD type = REG_NONE;
-    DWORD size = 0;
-    if (!key_ || ::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, nullptr, &size) !=
-                     ERROR_SUCCESS) {
-        return std::nullopt;
-    }
+    DWORD size = static_cast<DWORD>(data.size());
+    LONG status = ::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type,
+                                     reinterpret_cast<BYTE*>(data.data()), &size);
+    if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) return std::nullopt;
     if (size == 0) return std::string();
-    std::vector<char> data(size);
     DWORD readSize = size;
-    if (::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type,
-                           reinterpret_cast<BYTE*>(data.data()), &readSize) != ERROR_SUCCESS) {
-        throw RegistryError("Failed to get data for '" + name + "'");
+    if (status == ERROR_MORE_DATA) {
+        data.resize(size);
+        status = ::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type,
+                                    reinterpret_cast<BYTE*>(data.data()), &readSize);
     }
+    if (status != ERROR_SUCCESS) throw RegistryError("Failed to get data for '" + name + "'");
     if (type != REG_SZ && type != REG_EXPAND_SZ) {
         throw RegistryError("Invalid data type for '" + name + "'");
     }

@@ -135,6 +135,23 @@ TEST_F(RegistryAccess, StringsAreReadAsStoredUpToTheFirstNul) {
     EXPECT_EQ(ide.ReadString("Big"), big);
 }
 
+// Whether a value fits the first read or needs a second one: the same text
+// either way, for lengths around every size the read could stop at.
+TEST_F(RegistryAccess, StringsOfEveryLengthAroundTheFirstReadComeBackWhole) {
+    for (std::size_t length = 250; length < 262; ++length) {
+        SetString(HKEY_CURRENT_USER, kIdeKey, "L" + std::to_string(length),
+                  std::string(length, static_cast<char>('a' + length % 26)));
+    }
+    SetRaw(HKEY_CURRENT_USER, kIdeKey, "LongBlob", REG_BINARY, std::string(300, 'b'));
+    const RegistryKey ide = RegistryKey::Open(HKEY_CURRENT_USER, kIdeKey, KeyAccess::Read);
+    ASSERT_TRUE(ide.IsOpen());
+    for (std::size_t length = 250; length < 262; ++length) {
+        EXPECT_EQ(ide.ReadString("L" + std::to_string(length)),
+                  std::string(length, static_cast<char>('a' + length % 26)));
+    }
+    EXPECT_EQ(MessageOf([&] { ide.ReadString("LongBlob"); }), "Invalid data type for 'LongBlob'");
+}
+
 TEST_F(RegistryAccess, NonStringValuesRaiseInvalidDataType) {
     SetDword(HKEY_CURRENT_USER, kIdeKey, "Count", 7);
     SetRaw(HKEY_CURRENT_USER, kIdeKey, "Blob", REG_BINARY, "\x01\x02");
