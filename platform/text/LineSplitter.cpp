@@ -40,7 +40,9 @@ bool HasSse2() noexcept {
 #endif
 }
 
-unsigned LowestBit(unsigned mask) noexcept {
+#endif
+
+unsigned LowestSetBit(std::uint32_t mask) noexcept {
 #if defined(_MSC_VER)
     unsigned long index = 0;
     _BitScanForward(&index, mask);
@@ -49,7 +51,16 @@ unsigned LowestBit(unsigned mask) noexcept {
     return static_cast<unsigned>(__builtin_ctz(mask));
 #endif
 }
+
+unsigned HighestSetBit(std::uint32_t mask) noexcept {
+#if defined(_MSC_VER)
+    unsigned long index = 0;
+    _BitScanReverse(&index, mask);
+    return static_cast<unsigned>(index);
+#else
+    return static_cast<unsigned>(31 - __builtin_clz(mask));
 #endif
+}
 
 constexpr char kCr = '\r';
 constexpr char kLf = '\n';
@@ -98,7 +109,7 @@ KITTEXT_SSE2_FUNCTION std::size_t FindSpecialBySse2(std::string_view text,
     while (text.size() - at >= 16) {
         unsigned mask = ControlByteMask(data + at);
         while (mask != 0) {
-            const std::size_t found = at + LowestBit(mask);
+            const std::size_t found = at + LowestSetBit(mask);
             if (IsSpecialByte(data[found])) return found;
             mask &= mask - 1;  // another control byte, a tab say: not a line end
         }
@@ -117,7 +128,7 @@ KITTEXT_SSE2_FUNCTION std::size_t FindSpecialsBySse2(std::string_view text, std:
     while (text.size() - at >= 16) {
         unsigned mask = ControlByteMask(data + at);
         while (mask != 0) {
-            const std::size_t position = at + LowestBit(mask);
+            const std::size_t position = at + LowestSetBit(mask);
             mask &= mask - 1;
             if (!IsSpecialByte(data[position])) continue;
             positions[count++] = static_cast<std::uint32_t>(position);
@@ -177,26 +188,6 @@ void BlockMasksByBytes(const char* data, std::size_t count, BlockMasks* masks) n
         }
         masks[block] = found;
     }
-}
-
-unsigned LowestSetBit(std::uint32_t mask) noexcept {
-#if defined(_MSC_VER)
-    unsigned long index = 0;
-    _BitScanForward(&index, mask);
-    return static_cast<unsigned>(index);
-#else
-    return static_cast<unsigned>(__builtin_ctz(mask));
-#endif
-}
-
-unsigned HighestSetBit(std::uint32_t mask) noexcept {
-#if defined(_MSC_VER)
-    unsigned long index = 0;
-    _BitScanReverse(&index, mask);
-    return static_cast<unsigned>(index);
-#else
-    return static_cast<unsigned>(31 - __builtin_clz(mask));
-#endif
 }
 
 #if KITTEXT_SSE2
