@@ -8,6 +8,7 @@ set(KITSETUP_WIN_TEST_SOURCES
   EntryTest.cpp
   ExportTest.cpp
   FaultReplaceTest.cpp
+  FileCreationTest.cpp
   FileOperationsTest.cpp
   FileReplacementTest.cpp
   HelpMergeTest.cpp
