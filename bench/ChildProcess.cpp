@@ -58,12 +58,15 @@ int MeasureRequest(const std::string& request, const std::string& resultPath, Pa
 namespace {
 
 // Reads the whole source once and writes it to destination, in chunks the
-// size of the library's line buffer.
+// size of the library's line buffer. The destination is made as a new file,
+// the cheapest way: a truncated one is written out when it is closed (ext4
+// under Wine), which would make the floor higher than it is.
 void PassThrough(const std::string& source, const std::string& destination) {
     UniqueFileHandle in(::CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ::DeleteFileA(destination.c_str());
     UniqueFileHandle out(::CreateFileA(destination.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                       nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!in || !out) throw std::runtime_error("cannot open " + source + " for the floor");
     std::vector<char> buffer(64 * 1024);
     for (;;) {
