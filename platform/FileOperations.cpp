@@ -77,9 +77,9 @@ void ClearReadOnly(const std::string& path) {
     }
 }
 
-// True when target is missing, or is a file that may be replaced now.
-bool TargetMayBeReplaced(const std::string& target) {
-    const DWORD attributes = ::GetFileAttributesA(target.c_str());
+// True when target is missing, or is a file that may be replaced now;
+// attributes are the target's as just read.
+bool TargetMayBeReplaced(const std::string& target, DWORD attributes) {
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;
     // Checked here as well as by the probe below: a platform may let a
     // privileged account open a read-only file for writing.
@@ -92,18 +92,22 @@ bool TargetMayBeReplaced(const std::string& target) {
 constexpr DWORD kCarriedAttributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
                                      FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-// Deletes the work file when it goes out of scope, whichever way was taken.
+// Deletes the work file when it goes out of scope, whichever way was taken,
+// unless it was renamed into the target's place.
 class WorkFile {
 public:
     explicit WorkFile(const std::string& path) noexcept : path_(path) {}
     ~WorkFile() {
-        if (FilePathProblem(path_) == 0) ::DeleteFileA(path_.c_str());
+        if (!renamed_ && FilePathProblem(path_) == 0) ::DeleteFileA(path_.c_str());
     }
     WorkFile(const WorkFile&) = delete;
     WorkFile& operator=(const WorkFile&) = delete;
 
+    void Renamed() noexcept { renamed_ = true; }
+
 private:
     const std::string& path_;
+    bool renamed_ = false;
 };
 
 // A file that may take target's place by a rename: both paths usable, the
@@ -114,7 +118,8 @@ bool MayRenameIntoPlace(const std::string& target, DWORD targetAttributes,
                         const std::string& workPath) {
     return IsUsablePath(workPath) && IsUsablePath(target) &&
            targetAttributes != INVALID_FILE_ATTRIBUTES &&
-           DirectoryOf(target).size() <= kMaxTempDirectoryLength && TargetMayBeReplaced(target);
+           DirectoryOf(target).size() <= kMaxTempDirectoryLength &&
+           TargetMayBeReplaced(target, targetAttributes);
 }
 
 // A missing backup, or an earlier one that a rename may replace: Windows
@@ -132,14 +137,18 @@ bool MayRenameToBackup(const std::string& backupPath) {
 // access rules of its own for a file there is nothing to take over.
 void TakeOverAttributesAndSecurity(const std::string& target, DWORD targetAttributes,
                                    const std::string& workPath) {
+    // Most descriptors fit this; a larger one is asked for again.
+    std::vector<BYTE> descriptor(512);
     DWORD needed = 0;
-    ::GetFileSecurityA(target.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
-    if (needed != 0) {
-        std::vector<BYTE> descriptor(needed);
-        if (::GetFileSecurityA(target.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(),
-                               needed, &needed)) {
-            ::SetFileSecurityA(workPath.c_str(), DACL_SECURITY_INFORMATION, descriptor.data());
-        }
+    BOOL read = ::GetFileSecurityA(target.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(),
+                                   static_cast<DWORD>(descriptor.size()), &needed);
+    if (!read && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed > descriptor.size()) {
+        descriptor.resize(needed);
+        read = ::GetFileSecurityA(target.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(),
+                                  needed, &needed);
+    }
+    if (read) {
+        ::SetFileSecurityA(workPath.c_str(), DACL_SECURITY_INFORMATION, descriptor.data());
     }
     // A fresh file carries the archive mark and nothing else.
     const DWORD carried = targetAttributes & kCarriedAttributes;
@@ -193,7 +202,7 @@ bool CopyFileOver(const std::string& from, const std::string& to) {
 // bytes or all of the new ones, never a part of them.
 bool ReplaceFileContents(const std::string& source, const std::string& target) {
     if (!IsUsablePath(source) || !IsUsablePath(target)) return false;
-    if (!TargetMayBeReplaced(target)) return false;
+    if (!TargetMayBeReplaced(target, ::GetFileAttributesA(target.c_str()))) return false;
     TemporaryFile replacement;
     if (!replacement.CreateIn(DirectoryOf(target))) return false;
     if (!::CopyFileA(source.c_str(), replacement.Path().c_str(), FALSE)) return false;
@@ -208,7 +217,7 @@ bool ReplaceFileContents(const std::string& source, const std::string& target) {
 
 bool ReplaceFromWorkFile(const std::string& target, const std::string& workPath,
                          const std::string& backupPath) {
-    const WorkFile work(workPath);
+    WorkFile work(workPath);
     const DWORD targetAttributes = ::GetFileAttributesA(target.c_str());
     const bool keepBackup = !backupPath.empty();
     if (MayRenameIntoPlace(target, targetAttributes, workPath) &&
@@ -217,6 +226,7 @@ bool ReplaceFromWorkFile(const std::string& target, const std::string& workPath,
         if (keepBackup ? RenameIntoPlaceKeepingBackup(target, workPath, backupPath)
                        : ::MoveFileExA(workPath.c_str(), target.c_str(),
                                        MOVEFILE_REPLACE_EXISTING) != FALSE) {
+            work.Renamed();
             return true;
         }
     }
