@@ -126,8 +126,8 @@ bool LineFile::Impl::RefillBehindCutLine() {
     position = 0;
     filled = rest.size();
     DWORD read = 0;
-    if (!::ReadFile(handle.get(), buffer.data() + filled, static_cast<DWORD>(buffer.size() - filled),
-                    &read, nullptr)) {
+    if (!::ReadFile(handle.get(), buffer.data() + filled,
+                    static_cast<DWORD>(buffer.size() - filled), &read, nullptr)) {
         RaiseInOutError(LastFileErrorCode(), path);
     }
     filled += read;

@@ -357,13 +357,15 @@ std::size_t ScanNotableLinesWith(std::string_view ahead, std::uint64_t askLength
 KITTEXT_SSE2_FUNCTION std::size_t ScanNotableLinesBySse2(std::string_view ahead,
                                                          std::uint64_t askLengths,
                                                          NotableLineSink sink, void* context) {
-    return ScanNotableLinesWith<BlockMasksBySse2, CrLfLineEndsBySse2>(ahead, askLengths, sink, context);
+    return ScanNotableLinesWith<BlockMasksBySse2, CrLfLineEndsBySse2>(ahead, askLengths, sink,
+                                                                      context);
 }
 #endif
 
 std::size_t ScanNotableLinesByBytes(std::string_view ahead, std::uint64_t askLengths,
                                     NotableLineSink sink, void* context) {
-    return ScanNotableLinesWith<BlockMasksByBytes, CrLfLineEndsByBytes>(ahead, askLengths, sink, context);
+    return ScanNotableLinesWith<BlockMasksByBytes, CrLfLineEndsByBytes>(ahead, askLengths, sink,
+                                                                        context);
 }
 
 }  // namespace

@@ -28,8 +28,8 @@ using Names = std::vector<std::string>;
 // reports the section missing.
 std::optional<Names> ListSectionValues(const RegistryProfile& profile, const std::string& section) {
     Names names;
-    if (!profile.ForEachSectionValue(section,
-                                     [&names](std::string_view name) { names.emplace_back(name); })) {
+    const auto collect = [&names](std::string_view name) { names.emplace_back(name); };
+    if (!profile.ForEachSectionValue(section, collect)) {
         return std::nullopt;
     }
     return names;
