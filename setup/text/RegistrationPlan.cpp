@@ -46,8 +46,8 @@ KnownPackageSelection::KnownPackageSelection(NameTable earlierFileNames)
         }
     }
     for (int c = 0; c < 256; ++c) {
-        const auto upper = static_cast<unsigned char>(KitText::UpperAsciiChar(static_cast<char>(c)));
-        mayBegin_[c] = !startingWith_[upper].empty();
+        const char upper = KitText::UpperAsciiChar(static_cast<char>(c));
+        mayBegin_[c] = !startingWith_[static_cast<unsigned char>(upper)].empty();
     }
 }
 
