@@ -51,6 +51,10 @@ protected:
     static const std::string kOldSuiteDir;
     static const std::string kDelphiKey;      // SOFTWARE\Borland\Delphi\7.0
     static const std::string kCppBuilderKey;  // SOFTWARE\Borland\C++Builder\6.0
+    // Sections of the Delphi 7 key the requests edit.
+    const std::string kKnownPackages = kDelphiKey + "\\Known Packages";
+    const std::string kLibrary = kDelphiKey + "\\Library";
+    const std::string kPalette = kDelphiKey + "\\Palette";
 
     // The suite's key, and the key of version 2.52 installed before it.
     void InstallSuite();

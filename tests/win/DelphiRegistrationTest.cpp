@@ -375,12 +375,7 @@ namespace {
 
 using namespace KitTest;
 
-class DelphiRegistrationOnAFieldMachine : public SetupMachine {
-protected:
-    const std::string kKnownPackages = kDelphiKey + "\\Known Packages";
-    const std::string kLibrary = kDelphiKey + "\\Library";
-    const std::string kPalette = kDelphiKey + "\\Palette";
-};
+using DelphiRegistrationOnAFieldMachine = SetupMachine;
 
 // ---- The IDE's "Version" -------------------------------------------------------------
 

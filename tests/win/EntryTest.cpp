@@ -109,9 +109,15 @@ using namespace KitTest;
 
 class EntryOnAFieldMachine : public SetupMachine {
 protected:
-    const std::string kKnownPackages = kDelphiKey + "\\Known Packages";
-    const std::string kLibrary = kDelphiKey + "\\Library";
-    const std::string kPalette = kDelphiKey + "\\Palette";
+    // D7 and C6 requests that find no file to edit: no box, not a file
+    // changed since before, both IDEs registered all the same.
+    void ExpectOnlyRegistryEntriesFromBothRequests(const MachineState& before) {
+        ExpectNoBox(dll_.Call("D7"));
+        ExpectNoBox(dll_.Call("C6"));
+        EXPECT_EQ(Capture().files, before.files);
+        ExpectDelphi7Registered();
+        ExpectCppBuilder6Registered();
+    }
 };
 
 // Requests as a careless or hostile setup program might pass them, on a
@@ -281,12 +287,7 @@ TEST_F(EntryOnAFieldMachine, ARootDirLongerThanAnyPathFindsNothingAndChangesNoFi
     SetString(HKEY_LOCAL_MACHINE, kCppBuilderKey, "RootDir", PathOfLength(Dir(), 260));
     const MachineState before = Capture();
 
-    ExpectNoBox(dll_.Call("D7"));
-    ExpectNoBox(dll_.Call("C6"));
-
-    EXPECT_EQ(Capture().files, before.files);
-    ExpectDelphi7Registered();
-    ExpectCppBuilder6Registered();
+    ExpectOnlyRegistryEntriesFromBothRequests(before);
 }
 
 TEST_F(EntryOnAFieldMachine, AnIdeWithoutHelpAndBinDirectoriesGetsOnlyItsRegistryEntries) {
@@ -298,12 +299,7 @@ TEST_F(EntryOnAFieldMachine, AnIdeWithoutHelpAndBinDirectoriesGetsOnlyItsRegistr
     RemoveDirectoryTree(CppBuilderRoot());
     const MachineState before = Capture();
 
-    ExpectNoBox(dll_.Call("D7"));
-    ExpectNoBox(dll_.Call("C6"));
-
-    EXPECT_EQ(Capture().files, before.files);
-    ExpectDelphi7Registered();
-    ExpectCppBuilder6Registered();
+    ExpectOnlyRegistryEntriesFromBothRequests(before);
 }
 
 TEST_F(EntryOnAFieldMachine, TargetsThatAreDirectoriesAreNoFilesToEdit) {
@@ -318,12 +314,7 @@ TEST_F(EntryOnAFieldMachine, TargetsThatAreDirectoriesAreNoFilesToEdit) {
     }
     const MachineState before = Capture();
 
-    ExpectNoBox(dll_.Call("D7"));
-    ExpectNoBox(dll_.Call("C6"));
-
-    EXPECT_EQ(Capture().files, before.files);
-    ExpectDelphi7Registered();
-    ExpectCppBuilder6Registered();
+    ExpectOnlyRegistryEntriesFromBothRequests(before);
 }
 
 TEST_F(EntryOnAFieldMachine, ADefaultProjectHeldOpenWithoutSharingIsLeftAsItWas) {

@@ -77,6 +77,24 @@ protected:
         return true;
     }
 
+    const std::string kDelphi7Key = "SOFTWARE\\Borland\\Delphi\\7.0";
+
+    // The suite and Delphi 7 on the real roots (a "Version" only when given),
+    // with the IDE's help files as it left them.
+    void LayDelphi7(const char* version) {
+        SetString(HKEY_LOCAL_MACHINE, kProductKey, "InstallDir", PathIn("Suite\\"));
+        SetString(HKEY_LOCAL_MACHINE, kDelphi7Key, "RootDir", PathIn("Delphi7"));
+        if (version) SetString(HKEY_LOCAL_MACHINE, kDelphi7Key, "Version", version);
+        MakeDirectories(PathIn("Delphi7\\Help"));
+        LayDelphi7HelpFiles();
+    }
+
+    void LayDelphi7HelpFiles() {
+        for (const char* name : {"D7.cnt", "D7.ohc", "D7.ohi", "D7.ohl"}) {
+            WriteBytes(PathIn(std::string("Delphi7\\Help\\") + name), ":Link Other.hlp\r\n");
+        }
+    }
+
     // desktop: "station\\desktop" to start it in, or empty for this process's own.
     HostRun RunKitsetup(const std::string& arguments, std::string desktop = "") {
         HostRun run;
@@ -240,17 +258,7 @@ TEST_F(Host, LoadsKitSetupBesideItselfByDefault) {
 
 TEST_F(Host, InAHiddenWindowStationItSaysWhyNoBoxWasShownAndEndsWithoutOne) {
     if (!UseTheRealRegistry()) return;
-    const std::string delphi7 = "SOFTWARE\\Borland\\Delphi\\7.0";
-    SetString(HKEY_LOCAL_MACHINE, kProductKey, "InstallDir", PathIn("Suite\\"));
-    SetString(HKEY_LOCAL_MACHINE, delphi7, "RootDir", PathIn("Delphi7"));
-    SetString(HKEY_LOCAL_MACHINE, delphi7, "Version", "PRO");
-    MakeDirectories(PathIn("Delphi7\\Help"));
-    // Each run finds the help files as the IDE left them.
-    const auto layHelpFiles = [this] {
-        for (const char* name : {"D7.cnt", "D7.ohc", "D7.ohi", "D7.ohl"}) {
-            WriteBytes(PathIn(std::string("Delphi7\\Help\\") + name), ":Link Other.hlp\r\n");
-        }
-    };
+    LayDelphi7("PRO");
     const std::string reason =
         "  no box: this window station is not visible (service, scheduled task or remote "
         "shell), so no information box is shown or waited for\n";
@@ -260,7 +268,8 @@ TEST_F(Host, InAHiddenWindowStationItSaysWhyNoBoxWasShownAndEndsWithoutOne) {
     // ends only when the host's timeout ends it, and fails.
     for (const char* arguments : {"D7", "--acknowledge D7"}) {
         SCOPED_TRACE(arguments);
-        layHelpFiles();
+        // Each run finds the help files as the IDE left them.
+        LayDelphi7HelpFiles();
         const HostRun run = RunKitsetup(arguments, hidden.DesktopPath());
         EXPECT_EQ(run.exitCode, 0u) << run.err;
         EXPECT_TRUE(Contains(run.out, "request \"D7\": IDEInstall returned 0\n" + reason))
@@ -270,7 +279,7 @@ TEST_F(Host, InAHiddenWindowStationItSaysWhyNoBoxWasShownAndEndsWithoutOne) {
                   ":Link Other.hlp\r\n:Link OC3Help.hlp\r\n\r\n");
     }
     // The same run in this process's visible station gets the box.
-    layHelpFiles();
+    LayDelphi7HelpFiles();
     const HostRun visible = RunKitsetup("--acknowledge D7");
     EXPECT_EQ(visible.exitCode, 0u) << visible.err;
     EXPECT_FALSE(Contains(visible.out, "no box")) << visible.out;
@@ -280,14 +289,7 @@ TEST_F(Host, InAHiddenWindowStationItSaysWhyNoBoxWasShownAndEndsWithoutOne) {
 
 TEST_F(Host, TheShippedDllsBoxIsReadAndClosedAfterTheHelpMerge) {
     if (!UseTheRealRegistry()) return;
-    const std::string delphi7 = "SOFTWARE\\Borland\\Delphi\\7.0";
-    SetString(HKEY_LOCAL_MACHINE, kProductKey, "InstallDir", PathIn("Suite\\"));
-    SetString(HKEY_LOCAL_MACHINE, delphi7, "RootDir", PathIn("Delphi7"));
-    SetString(HKEY_LOCAL_MACHINE, delphi7, "Version", "PRO");
-    MakeDirectories(PathIn("Delphi7\\Help"));
-    for (const char* name : {"D7.cnt", "D7.ohc", "D7.ohi", "D7.ohl"}) {
-        WriteBytes(PathIn(std::string("Delphi7\\Help\\") + name), ":Link Other.hlp\r\n");
-    }
+    LayDelphi7("PRO");
 
     const HostRun run = RunKitsetup("--acknowledge D7");
     EXPECT_EQ(run.exitCode, 0u) << run.err;
@@ -305,13 +307,7 @@ TEST_F(Host, TheShippedDllsBoxIsReadAndClosedAfterTheHelpMerge) {
 
 TEST_F(Host, UninstallCallsIdeUninstallAtOrdinalTwoAndTakesTheMergedLinesOutAgain) {
     if (!UseTheRealRegistry()) return;
-    const std::string delphi7 = "SOFTWARE\\Borland\\Delphi\\7.0";
-    SetString(HKEY_LOCAL_MACHINE, kProductKey, "InstallDir", PathIn("Suite\\"));
-    SetString(HKEY_LOCAL_MACHINE, delphi7, "RootDir", PathIn("Delphi7"));
-    MakeDirectories(PathIn("Delphi7\\Help"));
-    for (const char* name : {"D7.cnt", "D7.ohc", "D7.ohi", "D7.ohl"}) {
-        WriteBytes(PathIn(std::string("Delphi7\\Help\\") + name), ":Link Other.hlp\r\n");
-    }
+    LayDelphi7(nullptr);
     ASSERT_EQ(RunKitsetup("--acknowledge D7").exitCode, 0u);
 
     const HostRun run = RunKitsetup("--acknowledge --uninstall D7");
@@ -320,7 +316,7 @@ TEST_F(Host, UninstallCallsIdeUninstallAtOrdinalTwoAndTakesTheMergedLinesOutAgai
         << run.out;
     EXPECT_TRUE(Contains(run.out, "request \"D7\": IDEUninstall returned 0\n  no box\n")) << run.out;
     EXPECT_EQ(ReadBytes(PathIn("Delphi7\\Help\\D7.ohl")).value_or(""), ":Link Other.hlp\r\n");
-    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, delphi7 + "\\Library", "Search Path"), "");
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kDelphi7Key + "\\Library", "Search Path"), "");
 }
 
 TEST_F(Host, UninstallRefusesADllWithoutIdeUninstallAtOrdinalTwo) {
