@@ -238,7 +238,7 @@ std::string_view LineFile::ReadTextLineView() {
 
 void LineFile::CopyTextLinesTo(LineFile& out,
                                const std::function<bool(std::string_view)>& keep) {
-    CopyTextLinesTo(out, LineSelection{~std::uint64_t{0}, keep});
+    CopyTextLinesTo(out, LineSelection{{}, keep});
 }
 
 void LineFile::CopyTextLinesTo(LineFile& out, const LineSelection& selection) {
@@ -260,7 +260,7 @@ void LineFile::CopyTextLinesTo(LineFile& out, const LineSelection& selection) {
             }
         };
         const std::size_t taken = file.splitter.ForEachNotableWholeLine(
-            file.Ahead(), selection.askLengths,
+            file.Ahead(), selection.screen,
             [&](std::string_view line, std::size_t begin, std::size_t end) {
                 const bool kept = selection.Keeps(line);
                 if (kept && end - begin == line.size() + 2) return;

@@ -10,25 +10,18 @@
 #include <string_view>
 
 #include "platform/InOutError.h"
+#include "platform/text/LineSplitter.h"
 
 namespace KitPlatform {
 
-// Which lines a copy keeps. keep is asked only about lines whose length has
-// its bit in askLengths (bit n for a line of n bytes, bit 63 for every line of
-// 63 bytes or more); every other line is kept without asking, so a filter
-// that can only drop lines of a few lengths costs the rest nothing.
+// Which lines a copy keeps. keep is asked only about lines the screen asks
+// about; every other line is kept without asking, so a filter that can only
+// drop lines of a few lengths costs the rest nothing.
 struct LineSelection {
-    static constexpr unsigned kLongLineBit = 63;
-    static constexpr unsigned LengthBit(std::size_t length) noexcept {
-        return length < kLongLineBit ? static_cast<unsigned>(length) : kLongLineBit;
-    }
-
-    std::uint64_t askLengths = ~std::uint64_t{0};
+    KitText::LineScreen screen;
     std::function<bool(std::string_view)> keep;
 
-    bool Keeps(std::string_view line) const {
-        return ((askLengths >> LengthBit(line.size())) & 1u) == 0 || keep(line);
-    }
+    bool Keeps(std::string_view line) const { return !screen.Asks(line) || keep(line); }
 };
 
 class LineFile {

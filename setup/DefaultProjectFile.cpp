@@ -69,7 +69,7 @@ void WriteMakefileProject(const ProjectFiles& files, const PackageListEditor& ed
                          [&project] { return project.ReadTextLine(); },
                          [&work](std::string_view line) { work.WriteTextLine(line); },
                          [&project, &work] {
-                             project.CopyTextLinesTo(work, KitPlatform::LineSelection{0, {}});
+                             project.CopyTextLinesTo(work, KitPlatform::LineSelection{{0}, {}});
                          }},
                         edit);
     project.CloseText();

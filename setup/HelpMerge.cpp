@@ -27,7 +27,7 @@ void WriteMergedLines(const std::string& targetPath, const std::string& workPath
     LineFile target(targetPath);
     target.OpenTextForReading();
     const HelpLineFilter stays(addLines, removeLines);
-    target.CopyTextLinesTo(work, KitPlatform::LineSelection{stays.CandidateLengths(),
+    target.CopyTextLinesTo(work, KitPlatform::LineSelection{stays.Screen(),
                                                             [&stays](std::string_view line) {
                                                                 return stays(line);
                                                             }});

@@ -252,35 +252,36 @@ bool CrLfLineEndsByBytes(const char*, std::size_t, std::uint32_t*) noexcept { re
 //
 // Most batches hold no line end but CR LF and no end mark, which CrLfLineEnds
 // tells for all their blocks at once: their line ends are then written down
-// without a branch that depends on how many a block holds and passed in one
-// loop whose only branch, the asked length, is nearly never taken. Where line
-// lengths vary, a branch per line end costs more than all the rest. Other
-// batches go block by block.
+// without a branch that depends on how many a block holds, and one loop with
+// no branch at all notes the lines of an asked length; only those are looked
+// at again. Where line lengths vary, a branch per line end costs more than all
+// the rest. Other batches go block by block.
 template <void (*Masks)(const char*, std::size_t, BlockMasks*),
           bool (*CrLfLineEnds)(const char*, std::size_t, std::uint32_t*)>
-std::size_t ScanNotableLinesWith(std::string_view ahead, std::uint64_t askLengths,
+std::size_t ScanNotableLinesWith(std::string_view ahead, const LineScreen& screen,
                                  NotableLineSink sink, void* context) {
     const char* const data = ahead.data();
     const std::size_t size = ahead.size();
     // A byte per length: a shift of 64 bits costs a 32-bit processor more.
     unsigned char asked[64];
     for (unsigned length = 0; length < 64; ++length) {
-        asked[length] = static_cast<unsigned char>((askLengths >> length) & 1u);
+        asked[length] = static_cast<unsigned char>((screen.lengths >> length) & 1u);
     }
     std::size_t lineBegin = 0;
     constexpr std::size_t kBatch = 64;
     BlockMasks batch[kBatch];
     std::uint32_t lfMasks[kBatch];
-    // A block holds at most half as many CR LF ends as bytes; two places more
-    // for the writes made whatever the count.
-    std::uint32_t lineEnds[kBatch * kBlockSize / 2 + 2];
+    // A block holds at most half as many CR LF ends as bytes; one place more
+    // for the end before the batch, two for the writes made whatever the count.
+    std::uint32_t lineEnds[kBatch * kBlockSize / 2 + 3];
+    std::uint32_t picked[kBatch * kBlockSize / 2];
     for (std::size_t base = 0; base < size;) {
         // Whole blocks with a byte behind the last.
         const std::size_t batched = std::min(kBatch, (size - base - 1) / kBlockSize);
         const bool lfAtBaseFollowsCr =
             data[base] != kLf || (base > 0 && data[base - 1] == kCr);
         if (batched != 0 && lfAtBaseFollowsCr && CrLfLineEnds(data + base, batched, lfMasks)) {
-            if (askLengths == 0) {
+            if (screen.lengths == 0) {
                 // No length is asked about: only where the last line ends.
                 std::size_t block = batched;
                 while (block > 0 && lfMasks[block - 1] == 0) --block;
@@ -291,7 +292,10 @@ std::size_t ScanNotableLinesWith(std::string_view ahead, std::uint64_t askLength
                 base += batched * kBlockSize;
                 continue;
             }
-            std::size_t count = 0;
+            // lineEnds[0] is the end before the batch's first line, as the
+            // others relative to base: it wraps below base.
+            lineEnds[0] = static_cast<std::uint32_t>(lineBegin - base - 1);
+            std::size_t count = 1;
             for (std::size_t block = 0; block < batched; ++block) {
                 const std::uint32_t offset = static_cast<std::uint32_t>(block * kBlockSize);
                 std::uint32_t rest = lfMasks[block];
@@ -304,14 +308,22 @@ std::size_t ScanNotableLinesWith(std::string_view ahead, std::uint64_t askLength
                     lineEnds[count++] = offset + LowestSetBit(rest);
                 }
             }
-            for (std::size_t i = 0; i < count; ++i) {
-                const std::size_t lf = base + lineEnds[i];
-                const std::size_t length = lf - 1 - lineBegin;
-                if (asked[length < 63 ? length : 63] != 0) {
-                    sink(context, ahead.substr(lineBegin, length), lineBegin, lf + 1);
-                }
-                lineBegin = lf + 1;
+            // The lines of an asked length are noted without a branch, and
+            // only they are looked at again.
+            std::size_t pickedCount = 0;
+            for (std::size_t i = 1; i < count; ++i) {
+                const std::uint32_t length = lineEnds[i] - lineEnds[i - 1] - 2;
+                picked[pickedCount] = static_cast<std::uint32_t>(i);
+                pickedCount += asked[length < 63 ? length : 63];
             }
+            for (std::size_t p = 0; p < pickedCount; ++p) {
+                const std::size_t i = picked[p];
+                const std::size_t begin = i == 1 ? lineBegin : base + lineEnds[i - 1] + 1;
+                const std::size_t lf = base + lineEnds[i];
+                const std::string_view line = ahead.substr(begin, lf - 1 - begin);
+                if (screen.AsksMiddleOf(line)) sink(context, line, begin, lf + 1);
+            }
+            if (count > 1) lineBegin = base + lineEnds[count - 1] + 1;
             base += batched * kBlockSize;
             continue;
         }
@@ -341,8 +353,10 @@ std::size_t ScanNotableLinesWith(std::string_view ahead, std::uint64_t askLength
                 const std::size_t lf = base + bit;
                 const std::uint32_t crLf = (crLfEnds >> bit) & 1u;
                 const std::size_t length = lf - crLf - lineBegin;
-                if ((asked[length < 63 ? length : 63] | (crLf ^ 1u)) != 0) {
-                    sink(context, ahead.substr(lineBegin, length), lineBegin, lf + 1);
+                const std::string_view line = ahead.substr(lineBegin, length);
+                if (crLf == 0 || (asked[length < 63 ? length : 63] != 0 &&
+                                  screen.AsksMiddleOf(line))) {
+                    sink(context, line, lineBegin, lf + 1);
                 }
                 lineBegin = lf + 1;
             }
@@ -355,28 +369,28 @@ std::size_t ScanNotableLinesWith(std::string_view ahead, std::uint64_t askLength
 
 #if KITTEXT_SSE2
 KITTEXT_SSE2_FUNCTION std::size_t ScanNotableLinesBySse2(std::string_view ahead,
-                                                         std::uint64_t askLengths,
+                                                         const LineScreen& screen,
                                                          NotableLineSink sink, void* context) {
-    return ScanNotableLinesWith<BlockMasksBySse2, CrLfLineEndsBySse2>(ahead, askLengths, sink,
+    return ScanNotableLinesWith<BlockMasksBySse2, CrLfLineEndsBySse2>(ahead, screen, sink,
                                                                       context);
 }
 #endif
 
-std::size_t ScanNotableLinesByBytes(std::string_view ahead, std::uint64_t askLengths,
+std::size_t ScanNotableLinesByBytes(std::string_view ahead, const LineScreen& screen,
                                     NotableLineSink sink, void* context) {
-    return ScanNotableLinesWith<BlockMasksByBytes, CrLfLineEndsByBytes>(ahead, askLengths, sink,
+    return ScanNotableLinesWith<BlockMasksByBytes, CrLfLineEndsByBytes>(ahead, screen, sink,
                                                                         context);
 }
 
 }  // namespace
 
-std::size_t ScanNotableLines(std::string_view ahead, std::uint64_t askLengths,
+std::size_t ScanNotableLines(std::string_view ahead, const LineScreen& screen,
                              NotableLineSink sink, void* context) {
 #if KITTEXT_SSE2
     static const bool sse2 = HasSse2();
-    if (sse2) return ScanNotableLinesBySse2(ahead, askLengths, sink, context);
+    if (sse2) return ScanNotableLinesBySse2(ahead, screen, sink, context);
 #endif
-    return ScanNotableLinesByBytes(ahead, askLengths, sink, context);
+    return ScanNotableLinesByBytes(ahead, screen, sink, context);
 }
 
 std::size_t FindLineSpecials(std::string_view text, std::size_t at, std::uint32_t* positions,

@@ -9,12 +9,15 @@
 // Free of any OS header so it also builds natively.
 #pragma once
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
+
+#include "platform/text/AsciiText.h"
 
 namespace KitText {
 
@@ -30,6 +33,35 @@ std::size_t FindLineSpecial(std::string_view text, std::size_t at) noexcept;
 std::size_t FindLineSpecials(std::string_view text, std::size_t at, std::uint32_t* positions,
                              std::size_t capacity, std::size_t& scannedTo) noexcept;
 
+// The lines ended by CR LF that a reader has to look at: a line whose length
+// has its bit in lengths (bit n for a line of n bytes, bit 63 for every line
+// of 63 bytes or more) and, where middleBytes is given and the line holds 1
+// to 62 bytes, whose middle byte (at half its length, ASCII letters
+// upper-cased) is in middleBytes[its length]. A reader that can drop only
+// lines equal to a few texts asks about those texts' lengths and middle bytes,
+// and every other line passes it unseen.
+struct LineScreen {
+    static constexpr unsigned kLongLineBit = 63;
+    static constexpr unsigned LengthBit(std::size_t length) noexcept {
+        return length < kLongLineBit ? static_cast<unsigned>(length) : kLongLineBit;
+    }
+
+    std::uint64_t lengths = ~std::uint64_t{0};
+    const std::bitset<256>* middleBytes = nullptr;  // kLongLineBit sets, or none
+
+    bool AsksLength(std::size_t length) const noexcept {
+        return ((lengths >> LengthBit(length)) & 1u) != 0;
+    }
+    bool AsksMiddleOf(std::string_view line) const noexcept {
+        return middleBytes == nullptr || line.empty() || line.size() >= kLongLineBit ||
+               middleBytes[line.size()].test(
+                   static_cast<unsigned char>(UpperAsciiChar(line[line.size() / 2])));
+    }
+    bool Asks(std::string_view line) const noexcept {
+        return AsksLength(line.size()) && AsksMiddleOf(line);
+    }
+};
+
 // Receives one line of ScanNotableLines: context, the line, and the positions
 // of its first byte and of the byte after its line end.
 using NotableLineSink = void (*)(void* context, std::string_view line, std::size_t begin,
@@ -37,12 +69,11 @@ using NotableLineSink = void (*)(void* context, std::string_view line, std::size
 
 // The whole lines at the start of ahead, as LineSplitter::ForEachWholeLine
 // finds them, but only the ones a reader has to look at go to sink: a line
-// whose length has its bit in askLengths (bit n for a line of n bytes, bit 63
-// for every line of 63 bytes or more) and a line ended by a lone LF. Every
-// other line is ended by CR LF and lies in ahead as it would be written.
-// Returns the bytes the whole lines took. Thirty-two bytes are looked at a
-// time, so a line that goes to no sink costs a few instructions.
-std::size_t ScanNotableLines(std::string_view ahead, std::uint64_t askLengths,
+// the screen asks about and a line ended by a lone LF. Every other line is
+// ended by CR LF and lies in ahead as it would be written. Returns the bytes
+// the whole lines took. Thirty-two bytes are looked at a time, so a line that
+// goes to no sink costs a few instructions.
+std::size_t ScanNotableLines(std::string_view ahead, const LineScreen& screen,
                              NotableLineSink sink, void* context);
 
 class LineSplitter {
@@ -112,16 +143,16 @@ public:
     }
 
     // ForEachWholeLine for a reader that passes most lines on unseen: only
-    // the lines ScanNotableLines picks by askLengths go to onLine; the others
+    // the lines ScanNotableLines picks by the screen go to onLine; the others
     // lie between them, each ended by CR LF. Returns the bytes every whole
     // line took. Changes no state.
     template <typename OnLine>
-    std::size_t ForEachNotableWholeLine(std::string_view ahead, std::uint64_t askLengths,
+    std::size_t ForEachNotableWholeLine(std::string_view ahead, const LineScreen& screen,
                                         OnLine&& onLine) const {
         if (LineReady() || !line_.empty()) return 0;
         using Target = std::remove_reference_t<OnLine>;
         return ScanNotableLines(
-            ahead, askLengths,
+            ahead, screen,
             [](void* context, std::string_view line, std::size_t begin, std::size_t end) {
                 (*static_cast<Target*>(context))(line, begin, end);
             },

@@ -196,8 +196,8 @@ HelpLineFilter::HelpLineFilter(HelpLineList addLines, HelpLineList removeLines) 
     : addLines_(addLines), removeLines_(removeLines) {
     for (const HelpLineList list : {addLines, removeLines}) {
         for (std::string_view entry : list) {
-            entryLengths_ |= 1ull << (entry.size() < kLongLineBit ? entry.size() : kLongLineBit);
-            if (!entry.empty() && entry.size() < kLongLineBit) {
+            entryLengths_ |= std::uint64_t{1} << KitText::LineScreen::LengthBit(entry.size());
+            if (!entry.empty() && entry.size() < KitText::LineScreen::kLongLineBit) {
                 middleBytes_[entry.size()].set(static_cast<unsigned char>(
                     KitText::UpperAsciiChar(entry[entry.size() / 2])));
             }

@@ -6,11 +6,13 @@
 
 #include <bitset>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/text/AsciiText.h"
+#include "platform/text/LineSplitter.h"
 #include "setup/text/InstallRequest.h"
 #include "setup/text/TableView.h"
 
@@ -53,33 +55,23 @@ bool HelpLineStays(std::string_view line, HelpLineList addLines,
 // has and is settled without looking at its bytes.
 class HelpLineFilter {
 public:
-    // Bit n stands for a line of n bytes, bit 63 for every longer one.
-    static constexpr std::size_t kLongLineBit = 63;
-
     HelpLineFilter(HelpLineList addLines, HelpLineList removeLines) noexcept;
 
-    // The lengths a dropped line can have, one bit each as above.
-    unsigned long long CandidateLengths() const noexcept { return entryLengths_; }
+    // The lines that can be dropped: those of an entry's length whose middle
+    // byte, upper-cased, an entry of that length has. Every other line stays.
+    KitText::LineScreen Screen() const noexcept { return {entryLengths_, middleBytes_}; }
 
     bool operator()(std::string_view line) const noexcept {
-        const std::size_t bit = line.size() < kLongLineBit ? line.size() : kLongLineBit;
-        if (((entryLengths_ >> bit) & 1u) == 0) return true;
-        if (bit != 0 && bit != kLongLineBit &&
-            !middleBytes_[bit].test(
-                static_cast<unsigned char>(KitText::UpperAsciiChar(line[line.size() / 2])))) {
-            return true;
-        }
-        return HelpLineStays(line, addLines_, removeLines_);
+        return !Screen().Asks(line) || HelpLineStays(line, addLines_, removeLines_);
     }
 
 private:
     HelpLineList addLines_;
     HelpLineList removeLines_;
-    unsigned long long entryLengths_ = 0;
+    std::uint64_t entryLengths_ = 0;
     // For each length below 63, the middle bytes of the entries of that
-    // length, upper-cased: a line of an entry's length whose middle byte no
-    // entry has is settled without a comparison.
-    std::bitset<256> middleBytes_[kLongLineBit];
+    // length, upper-cased.
+    std::bitset<256> middleBytes_[KitText::LineScreen::kLongLineBit];
 };
 
 }  // namespace ComponentSetup

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bitset>
 #include <cstdint>
 #include <optional>
 #include <random>
@@ -225,10 +226,30 @@ struct SeenLine {
     }
 };
 
+// A screen's middle-byte sets, drawn from the bytes the texts hold, and the
+// screen that refers to them.
+struct RandomScreen {
+    std::bitset<256> middleBytes[KitText::LineScreen::kLongLineBit];
+    KitText::LineScreen screen;
+};
+
+// The line by line rule: a line of an asked length is looked at when no sets
+// are given, when it is empty or 63 bytes or longer, or when the set of its
+// length holds its middle byte with a-z upper-cased.
+bool ScreenAsks(const KitText::LineScreen& screen, std::string_view line) {
+    const unsigned bit = line.size() < 63 ? static_cast<unsigned>(line.size()) : 63;
+    if (((screen.lengths >> bit) & 1u) == 0) return false;
+    if (screen.middleBytes == nullptr || line.empty() || line.size() >= 63) return true;
+    char middle = line[line.size() / 2];
+    if (middle >= 'a' && middle <= 'z') middle = static_cast<char>(middle - 32);
+    return screen.middleBytes[line.size()].test(static_cast<unsigned char>(middle));
+}
+
 // The notable lines of text as the line by line walk finds them: the same
-// lines, those of an asked length or ended by a lone LF, at the same places;
-// every line passed over lies in the text ended by CR LF; the same bytes taken.
-void ExpectNotableLinesAsTheWalkFinds(const std::string& text, std::uint64_t askLengths,
+// lines, those the screen asks about or ended by a lone LF, at the same
+// places; every line passed over lies in the text ended by CR LF; the same
+// bytes taken.
+void ExpectNotableLinesAsTheWalkFinds(const std::string& text, const KitText::LineScreen& screen,
                                       int round) {
     const KitText::LineSplitter splitter;
     std::vector<SeenLine> expected;
@@ -236,8 +257,7 @@ void ExpectNotableLinesAsTheWalkFinds(const std::string& text, std::uint64_t ask
     const std::size_t expectedTaken = splitter.ForEachWholeLine(
         text, [&](std::string_view line, std::size_t begin, std::size_t end) {
             const bool crLf = end - begin == line.size() + 2;
-            const unsigned bit = line.size() < 63 ? static_cast<unsigned>(line.size()) : 63;
-            if (!crLf || ((askLengths >> bit) & 1u) != 0) {
+            if (!crLf || ScreenAsks(screen, line)) {
                 expected.push_back({std::string(line), begin, end});
             } else {
                 passedOver += std::string(line) + "\r\n";
@@ -247,7 +267,7 @@ void ExpectNotableLinesAsTheWalkFinds(const std::string& text, std::uint64_t ask
     std::string between;
     std::size_t last = 0;
     const std::size_t taken = splitter.ForEachNotableWholeLine(
-        text, askLengths, [&](std::string_view line, std::size_t begin, std::size_t end) {
+        text, screen, [&](std::string_view line, std::size_t begin, std::size_t end) {
             ASSERT_LE(last, begin);
             between += text.substr(last, begin - last);
             seen.push_back({std::string(line), begin, end});
@@ -267,13 +287,29 @@ std::uint64_t RandomAskLengths(std::mt19937& random) {
     return askLengths;
 }
 
+// In one round of three the asked lengths come with middle-byte sets, each
+// a random choice of the given bytes (in upper case where they are letters).
+void ScreenRandomly(RandomScreen& drawn, std::uint64_t lengths, std::string_view bytes,
+                    std::mt19937& random) {
+    drawn.screen = {lengths, nullptr};
+    if (random() % 3 != 0) return;
+    for (std::bitset<256>& set : drawn.middleBytes) {
+        set.reset();
+        for (const char c : bytes) {
+            if (random() % 2 != 0) set.set(static_cast<unsigned char>(KitText::UpperAsciiChar(c)));
+        }
+    }
+    drawn.screen.middleBytes = drawn.middleBytes;
+}
+
 // The notable-line scan, thirty-two bytes at a time, against the line by line
 // walk. Texts span several blocks, line ends straddle their edges, and
 // lengths run past 63.
-TEST(LineSplitterScan, NotableLinesAreTheWholeLinesOfAnAskedLengthOrEndedByALoneLf) {
+TEST(LineSplitterScan, NotableLinesAreTheWholeLinesTheScreenAsksAboutOrEndedByALoneLf) {
     std::mt19937 random(2024);
     const char bytes[] = {'a', ' ', '\t', '\x19', '\x1a', '\x1b', '\r', '\n', '\n', '\r',
                           '\x80', '\xff', ':', '\0'};
+    RandomScreen drawn;
     for (int round = 0; round < 3000; ++round) {
         std::string text(random() % 300, 'x');
         const unsigned density = 1 + random() % 60;
@@ -287,7 +323,8 @@ TEST(LineSplitterScan, NotableLinesAreTheWholeLinesOfAnAskedLengthOrEndedByALone
                 text[i] = bytes[random() % sizeof bytes];
             }
         }
-        ExpectNotableLinesAsTheWalkFinds(text, RandomAskLengths(random), round);
+        ScreenRandomly(drawn, RandomAskLengths(random), "xa :\t\x80", random);
+        ExpectNotableLinesAsTheWalkFinds(text, drawn.screen, round);
     }
 }
 
@@ -295,16 +332,21 @@ TEST(LineSplitterScan, NotableLinesAreTheWholeLinesOfAnAskedLengthOrEndedByALone
 // stray byte (a lone CR or LF, an end mark), wherever it falls against the
 // batches and blocks, and that start or end with either half of CR LF; asked
 // about up to four lengths below 63 (each line of them found through the LF
-// its length before it) or about any.
+// its length before it) or about any, with or without middle bytes.
 TEST(LineSplitterScan, LongCrLfTextsWithRareStraysAreScannedAsTheWalkFinds) {
     std::mt19937 random(7);
     const char strays[] = {'\r', '\n', '\x1a'};
+    const char letters[] = {'x', 'y', 'X', 'Y'};
+    RandomScreen drawn;
     for (int round = 0; round < 600; ++round) {
         std::string text;
         const std::size_t size = random() % 9000;
         const unsigned longest = 1 + random() % 80;
         if (random() % 8 == 0) text += random() % 2 ? "\n" : "\r\n";
-        while (text.size() < size) text += std::string(random() % longest, 'x') + "\r\n";
+        while (text.size() < size) {
+            for (std::size_t n = random() % longest; n > 0; --n) text += letters[random() % 4];
+            text += "\r\n";
+        }
         for (unsigned stray = random() % 3; stray > 0; --stray) {
             if (!text.empty()) text[random() % text.size()] = strays[random() % 3];
         }
@@ -312,7 +354,8 @@ TEST(LineSplitterScan, LongCrLfTextsWithRareStraysAreScannedAsTheWalkFinds) {
         std::uint64_t askLengths = 0;
         for (unsigned n = random() % 5; n > 0; --n) askLengths |= 1ull << (random() % longest % 63);
         if (round % 4 == 3) askLengths = RandomAskLengths(random);
-        ExpectNotableLinesAsTheWalkFinds(text, askLengths, round);
+        ScreenRandomly(drawn, askLengths, "xy", random);
+        ExpectNotableLinesAsTheWalkFinds(text, drawn.screen, round);
     }
 }
 
@@ -320,7 +363,7 @@ TEST(LineSplitterScan, NotableLinesAreNotScannedWhileALineIsPutTogether) {
     KitText::LineSplitter started;
     EXPECT_EQ(started.Feed("ab"), 2u);
     int calls = 0;
-    EXPECT_EQ(started.ForEachNotableWholeLine("c\nd\n", ~0ull,
+    EXPECT_EQ(started.ForEachNotableWholeLine("c\nd\n", KitText::LineScreen{},
                                               [&](std::string_view, std::size_t, std::size_t) {
                                                   ++calls;
                                               }),

@@ -132,7 +132,7 @@ protected:
     // What out holds after "before", the kept lines of input, then "after",
     // copied one way or the other.
     std::string Copy(const std::string& input, const Keep& keep, bool oneByOne) {
-        return Copy(input, KitPlatform::LineSelection{~std::uint64_t{0}, keep}, oneByOne);
+        return Copy(input, KitPlatform::LineSelection{{}, keep}, oneByOne);
     }
 
     std::string Copy(const std::string& input, const KitPlatform::LineSelection& keep,
@@ -222,16 +222,16 @@ TEST_F(LineFileCopy, LinesOfLengthsNotAskedAboutPassUnseenAndComeOutAsReadingLin
         if (i % 2003 == 1500) line = std::string(kBufferSize + 100 + i % 3, 'L');
         if (i % 3001 == 2000) line += "\rlone";
         if (line.rfind("drop", 0) == 0) {
-            askLengths |= std::uint64_t{1} << KitPlatform::LineSelection::LengthBit(line.size());
+            askLengths |= std::uint64_t{1} << KitText::LineScreen::LengthBit(line.size());
         }
         input += line + (i % 97 == 5 ? "\n" : "\r\n");
     }
     input += "drop 1\r\nunended last";
     std::size_t asked = 0;
     const KitPlatform::LineSelection selection{
-        askLengths, [&](std::string_view line) {
+        {askLengths}, [&](std::string_view line) {
             ++asked;
-            EXPECT_NE((askLengths >> KitPlatform::LineSelection::LengthBit(line.size())) & 1u, 0u)
+            EXPECT_NE((askLengths >> KitText::LineScreen::LengthBit(line.size())) & 1u, 0u)
                 << "asked about a line of " << line.size() << " bytes";
             return line.rfind("drop", 0) != 0;
         }};
