@@ -1,5 +1,7 @@
 #include "setup/text/RegistrationPlan.h"
 
+#include <cstring>
+
 #include "platform/text/AsciiText.h"
 #include "setup/text/PackageNames.h"
 
@@ -24,6 +26,44 @@ void AppendRuntimeNames(const IdeTable& table, NameTable names, int majorVersion
     }
 }
 
+bool IsUpperAsciiLetter(char c) noexcept { return c >= 'A' && c <= 'Z'; }
+
+// The two letters that every pattern but empty ones begins with, in lower
+// case, the first in the low byte; 0 when they do not all share two letters.
+std::uint16_t SharedLetterPair(const std::vector<std::string>& patterns) noexcept {
+    std::uint16_t pair = 0;
+    for (const std::string& pattern : patterns) {
+        if (pattern.empty()) continue;
+        if (pattern.size() < 2 || !IsUpperAsciiLetter(pattern[0]) ||
+            !IsUpperAsciiLetter(pattern[1])) {
+            return 0;
+        }
+        const auto lower = static_cast<std::uint16_t>(
+            (static_cast<unsigned char>(pattern[0]) | 0x20) |
+            ((static_cast<unsigned char>(pattern[1]) | 0x20) << 8));
+        if (pair != 0 && pair != lower) return 0;
+        pair = lower;
+    }
+    return pair;
+}
+
+// Whether one of the four places from data on holds the pair of letters
+// (lower case, the first in the low byte) in either case; reads five bytes.
+// Setting bit 5 of a byte turns exactly the two cases of a letter into its
+// lower case, and a group of bytes holds a zero byte exactly when the borrow
+// test below sets a high bit.
+bool MayHoldLetterPair(const char* data, std::uint16_t pair) noexcept {
+    constexpr std::uint32_t kOnes = 0x01010101u;
+    constexpr std::uint32_t kFold = kOnes * 0x20u;
+    std::uint32_t here;
+    std::uint32_t next;
+    std::memcpy(&here, data, sizeof here);
+    std::memcpy(&next, data + 1, sizeof next);
+    const std::uint32_t differ = ((here | kFold) ^ (kOnes * (pair & 0xFFu))) |
+                                 ((next | kFold) ^ (kOnes * (pair >> 8)));
+    return ((differ - kOnes) & ~differ & (kOnes * 0x80u)) != 0;
+}
+
 }  // namespace
 
 KnownPackageSelection::KnownPackageSelection(NameTable earlierFileNames)
@@ -45,6 +85,7 @@ KnownPackageSelection::KnownPackageSelection(NameTable earlierFileNames)
             secondAfter_[first].set(static_cast<unsigned char>(pattern[1]));
         }
     }
+    sharedLetters_ = SharedLetterPair(patterns_);
     for (int c = 0; c < 256; ++c) {
         const char upper = KitText::UpperAsciiChar(static_cast<char>(c));
         mayBegin_[c] = !startingWith_[static_cast<unsigned char>(upper)].empty();
@@ -62,25 +103,36 @@ bool KnownPackageSelection::StandsAt(std::string_view name, std::size_t at,
     return true;
 }
 
-void KnownPackageSelection::Offer(std::string_view name) {
-    ++offered_;
-    for (std::size_t at = 0; at < name.size(); ++at) {
-        if (!mayBegin_[static_cast<unsigned char>(name[at])]) continue;
-        const auto first = static_cast<unsigned char>(KitText::UpperAsciiChar(name[at]));
-        if (!wholePattern_[first] &&
-            (at + 1 == name.size() ||
-             !secondAfter_[first].test(
-                 static_cast<unsigned char>(KitText::UpperAsciiChar(name[at + 1]))))) {
-            continue;
-        }
-        for (const std::size_t k : startingWith_[first]) {
-            // A pattern found twice in one name selects it once.
-            if (lastOffer_[k] != offered_ && StandsAt(name, at, patterns_[k])) {
-                lastOffer_[k] = offered_;
-                selected_[k].emplace_back(name);
-            }
+// Looks for every pattern that can begin at position at of the name.
+void KnownPackageSelection::LookAt(std::string_view name, std::size_t at) {
+    if (!mayBegin_[static_cast<unsigned char>(name[at])]) return;
+    const auto first = static_cast<unsigned char>(KitText::UpperAsciiChar(name[at]));
+    if (!wholePattern_[first] &&
+        (at + 1 == name.size() ||
+         !secondAfter_[first].test(
+             static_cast<unsigned char>(KitText::UpperAsciiChar(name[at + 1]))))) {
+        return;
+    }
+    for (const std::size_t k : startingWith_[first]) {
+        // A pattern found twice in one name selects it once.
+        if (lastOffer_[k] != offered_ && StandsAt(name, at, patterns_[k])) {
+            lastOffer_[k] = offered_;
+            selected_[k].emplace_back(name);
         }
     }
+}
+
+void KnownPackageSelection::Offer(std::string_view name) {
+    ++offered_;
+    std::size_t at = 0;
+    if (sharedLetters_ != 0) {
+        // Four places at a time, each with the byte after it.
+        for (; name.size() - at > 4; at += 4) {
+            if (!MayHoldLetterPair(name.data() + at, sharedLetters_)) continue;
+            for (std::size_t place = at; place < at + 4; ++place) LookAt(name, place);
+        }
+    }
+    for (; at < name.size(); ++at) LookAt(name, at);
 }
 
 std::vector<std::string> KnownPackageSelection::Selected() const {

@@ -5,6 +5,7 @@
 
 #include <bitset>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,7 @@ public:
 
 private:
     bool StandsAt(std::string_view name, std::size_t at, const std::string& pattern) const noexcept;
+    void LookAt(std::string_view name, std::size_t at);
 
     std::vector<std::string> patterns_;  // upper-cased
     // The patterns by their first byte: only where one of them could begin
@@ -67,6 +69,10 @@ private:
     // Which offer each pattern last selected: offers are counted from 1.
     std::vector<std::size_t> lastOffer_;
     std::size_t offered_ = 0;
+    // The two letters every pattern begins with (lower case, the first in the
+    // low byte), or 0: where they are shared, a name is passed four bytes at
+    // a time up to the places that hold them.
+    std::uint16_t sharedLetters_ = 0;
 };
 
 // dataAwareAllowed: whether the IDE's edition takes the data-aware package.

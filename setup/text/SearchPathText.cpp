@@ -29,10 +29,20 @@ std::string EarlierLibraryDirEntry(const std::string& installDir, IdeKind kind,
 std::string EditSearchPath(std::string searchPath, const std::vector<std::string>& earlierEntries,
                            const std::string& currentEntry) {
     searchPath = WithEntryListEnd(std::move(searchPath));
+    // The entries are looked up in one upper-cased copy of the list, edited in
+    // step with it: upper-casing keeps every position, and the list may be
+    // long.
+    std::string folded = KitText::UpperAscii(searchPath);
     for (const std::string& earlier : earlierEntries) {
-        RemoveFirstWholeEntry(searchPath, earlier, EntryCase::IgnoreAscii);
+        const std::size_t at =
+            FindWholeEntry(folded, KitText::UpperAscii(earlier), EntryCase::Sensitive);
+        if (at == std::string::npos) continue;
+        searchPath.erase(at, earlier.size());
+        folded.erase(at, earlier.size());
     }
-    AppendEntryUnlessPresent(searchPath, currentEntry, EntryCase::IgnoreAscii);
+    if (AppendEntryUnlessPresent(folded, KitText::UpperAscii(currentEntry), EntryCase::Sensitive)) {
+        searchPath += currentEntry;
+    }
     return searchPath;
 }
 

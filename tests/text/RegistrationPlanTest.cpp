@@ -152,4 +152,41 @@ TEST(RegistrationPlan, SelectionAgreesWithAPlainUpperCasedSearch) {
     }
 }
 
+// Patterns that all begin with the same two letters let the selection pass a
+// name four bytes at a time; wherever those letters stand, in either case, it
+// still finds what a plain search finds. Now and then one pattern begins
+// otherwise and the selection goes byte by byte.
+TEST(RegistrationPlan, PatternsSharingTheirFirstTwoLettersSelectAsAPlainSearch) {
+    const std::string alphabet = "oOsSx\\_";
+    const auto upper = [](std::string s) {
+        for (char& c : s) c = (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+        return s;
+    };
+    for (unsigned seed = 0; seed < 400; ++seed) {
+        unsigned state = seed * 2246822519u + 7;
+        auto next = [&state] { return state = state * 1103515245u + 12345u, state >> 16; };
+        auto text = [&](unsigned length) {
+            std::string made;
+            for (; length > 0; --length) made += alphabet[next() % alphabet.size()];
+            return made;
+        };
+        Names snapshot;
+        for (int i = 0; i < 6; ++i) snapshot.push_back(text(next() % 24));
+        std::vector<std::string> patterns;
+        for (int n = 0; n < 3; ++n) patterns.push_back("oS" + text(next() % 3));
+        patterns.push_back(seed % 5 == 0 ? text(next() % 3 + 1) : "Os");
+        const std::string_view views[] = {patterns[0], patterns[1], patterns[2], patterns[3]};
+
+        Names expected;
+        for (const std::string& pattern : patterns) {
+            for (const std::string& name : snapshot) {
+                if (upper(name).find(upper(pattern)) != std::string::npos) {
+                    expected.push_back(name);
+                }
+            }
+        }
+        EXPECT_EQ(KnownPackagesToDelete(snapshot, views), expected) << "seed " << seed;
+    }
+}
+
 }  // namespace
