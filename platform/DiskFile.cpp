@@ -22,18 +22,7 @@ bool IsReadOnlyFile(const std::string& path) {
 
 namespace {
 
-// A file that does not exist yet is made as a new one rather than by
-// truncation: some file systems (ext4 under Wine, which truncates what it
-// overwrites) start writing all of a truncated file's data out as soon as it
-// is closed, and a deletion that follows then waits behind that write. Any
-// other outcome of the first try is left to the disposition asked for, so
-// that an existing file is replaced and a failure reports its own code.
-HANDLE CreateFileFor(const std::string& path, DWORD access, DWORD disposition) {
-    if (disposition == CREATE_ALWAYS) {
-        const HANDLE created = ::CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr,
-                                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (created != INVALID_HANDLE_VALUE) return created;
-    }
+HANDLE CreateDiskFile(const std::string& path, DWORD access, DWORD disposition) {
     return ::CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
 }
@@ -43,10 +32,21 @@ HANDLE CreateFileFor(const std::string& path, DWORD access, DWORD disposition) {
 UniqueFileHandle OpenDiskFile(const std::string& path, DWORD access, DWORD disposition) {
     CheckFilePath(path);
     const bool writing = (access & GENERIC_WRITE) != 0;
-    // Windows refuses to open a read-only file for writing; so does this,
-    // also where the platform would let it through.
-    if (writing && IsReadOnlyFile(path)) RaiseInOutError(ERROR_ACCESS_DENIED, path);
-    UniqueFileHandle file(CreateFileFor(path, access, disposition));
+    UniqueFileHandle file;
+    // A file that does not exist yet is made as a new one rather than by
+    // truncation: some file systems (ext4 under Wine, which truncates what it
+    // overwrites) start writing all of a truncated file's data out as soon as
+    // it is closed, and a deletion that follows then waits behind that write.
+    // A new file cannot be read-only. Any other outcome of the first try is
+    // left to the disposition asked for, so that an existing file is replaced
+    // and a failure reports its own code.
+    if (disposition == CREATE_ALWAYS) file.reset(CreateDiskFile(path, access, CREATE_NEW));
+    if (!file) {
+        // Windows refuses to open a read-only file for writing; so does this,
+        // also where the platform would let it through.
+        if (writing && IsReadOnlyFile(path)) RaiseInOutError(ERROR_ACCESS_DENIED, path);
+        file.reset(CreateDiskFile(path, access, disposition));
+    }
     if (!file) RaiseInOutError(LastFileErrorCode(), path);
     // Only a disk file holds text that can be read back and replaced.
     if (::GetFileType(file.get()) != FILE_TYPE_DISK) {
