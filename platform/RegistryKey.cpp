@@ -61,10 +61,25 @@ RegistryKey RegistryKey::Create(HKEY parent, const std::string& path, KeyAccess 
 }
 
 std::optional<std::string> RegistryKey::ReadString(const std::string& name) const {
+    // Most values fit this and take one call.
+    return ReadStringWithRoom(name, 256);
+}
+
+std::optional<std::string> RegistryKey::ReadLongString(const std::string& name) const {
+    DWORD longestData = 0;
+    if (key_ && ::RegQueryInfoKeyA(key_.get(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr, &longestData, nullptr,
+                                   nullptr) == ERROR_SUCCESS) {
+        return ReadStringWithRoom(name, longestData > 256 ? longestData : 256);
+    }
+    return ReadString(name);
+}
+
+// A value longer than room is asked for again with room for all of it.
+std::optional<std::string> RegistryKey::ReadStringWithRoom(const std::string& name,
+                                                          DWORD room) const {
     if (!key_) return std::nullopt;
-    // Most values fit this buffer and take one call; a longer one is asked for
-    // again with room for all of it.
-    std::vector<char> data(256);
+    std::vector<char> data(room);
     DWORD type = REG_NONE;
     DWORD size = static_cast<DWORD>(data.size());
     LONG status = ::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type,

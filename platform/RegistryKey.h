@@ -46,6 +46,10 @@ public:
     // of another type, "Failed to get data for '<name>'" when its data cannot
     // be read.
     std::optional<std::string> ReadString(const std::string& name) const;
+    // ReadString for a value that may be long, a list say: the key is asked
+    // first how long its longest value is, so that a long one is read in one
+    // call (every call of the platform carries all of a string's data).
+    std::optional<std::string> ReadLongString(const std::string& name) const;
     // Stores a REG_SZ value; raises "Failed to set data for '<name>'".
     void WriteString(const std::string& name, const std::string& text) const;
     // Hands each value name, in the registry's order, to onName as a view
@@ -58,6 +62,7 @@ public:
 
 private:
     explicit RegistryKey(UniqueHkey key) noexcept : key_(std::move(key)) {}
+    std::optional<std::string> ReadStringWithRoom(const std::string& name, DWORD room) const;
 
     UniqueHkey key_;
 };

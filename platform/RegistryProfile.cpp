@@ -32,7 +32,8 @@ RegistryKey RegistryProfile::OpenSection(const std::string& section) const noexc
 
 std::string RegistryProfile::ReadSectionString(const std::string& section, const std::string& name,
                                                const std::string& defaultText) const {
-    return OpenSection(section).ReadString(name).value_or(defaultText);
+    // Profile entries hold lists ("Search Path") that run to many kilobytes.
+    return OpenSection(section).ReadLongString(name).value_or(defaultText);
 }
 
 void RegistryProfile::WriteSectionString(const std::string& section, const std::string& name,

@@ -267,8 +267,17 @@ std::size_t ScanNotableLinesWith(std::string_view ahead, const LineScreen& scree
     for (unsigned length = 0; length < 64; ++length) {
         asked[length] = static_cast<unsigned char>((screen.lengths >> length) & 1u);
     }
-    std::size_t lineBegin = 0;
     constexpr std::size_t kBatch = 64;
+    // Whether the line between two line ends this far apart (length and CR
+    // LF) has an asked length, for every distance within a batch: no clamp
+    // per line. The end before a batch's first line is taken as at most
+    // kFarBack bytes before the batch, which keeps a longer line long.
+    constexpr std::size_t kFarBack = 64;
+    unsigned char askedAtDistance[kBatch * kBlockSize + kFarBack + 1];
+    askedAtDistance[0] = askedAtDistance[1] = 0;
+    std::memcpy(askedAtDistance + 2, asked, 63);
+    std::memset(askedAtDistance + 65, asked[63], sizeof askedAtDistance - 65);
+    std::size_t lineBegin = 0;
     BlockMasks batch[kBatch];
     std::uint32_t lfMasks[kBatch];
     // A block holds at most half as many CR LF ends as bytes; one place more
@@ -294,7 +303,9 @@ std::size_t ScanNotableLinesWith(std::string_view ahead, const LineScreen& scree
             }
             // lineEnds[0] is the end before the batch's first line, as the
             // others relative to base: it wraps below base.
-            lineEnds[0] = static_cast<std::uint32_t>(lineBegin - base - 1);
+            lineEnds[0] = static_cast<std::uint32_t>(
+                base - lineBegin + 1 > kFarBack ? std::size_t{0} - kFarBack
+                                                : lineBegin - base - 1);
             std::size_t count = 1;
             for (std::size_t block = 0; block < batched; ++block) {
                 const std::uint32_t offset = static_cast<std::uint32_t>(block * kBlockSize);
@@ -312,9 +323,8 @@ std::size_t ScanNotableLinesWith(std::string_view ahead, const LineScreen& scree
             // only they are looked at again.
             std::size_t pickedCount = 0;
             for (std::size_t i = 1; i < count; ++i) {
-                const std::uint32_t length = lineEnds[i] - lineEnds[i - 1] - 2;
                 picked[pickedCount] = static_cast<std::uint32_t>(i);
-                pickedCount += asked[length < 63 ? length : 63];
+                pickedCount += askedAtDistance[lineEnds[i] - lineEnds[i - 1]];
             }
             for (std::size_t p = 0; p < pickedCount; ++p) {
                 const std::size_t i = picked[p];

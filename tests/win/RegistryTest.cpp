@@ -152,6 +152,27 @@ TEST_F(RegistryAccess, StringsOfEveryLengthAroundTheFirstReadComeBackWhole) {
     EXPECT_EQ(MessageOf([&] { ide.ReadString("LongBlob"); }), "Invalid data type for 'LongBlob'");
 }
 
+// Read with room for the key's longest value: the same answers as ReadString,
+// for values shorter and longer than that room and for the longest itself.
+TEST_F(RegistryAccess, LongStringsReadAsReadStringReadsThem) {
+    const std::string longest(90000, 'p');
+    SetString(HKEY_CURRENT_USER, kIdeKey, "Longest", longest);
+    SetString(HKEY_CURRENT_USER, kIdeKey, "Short", "C:\\Lib;");
+    SetString(HKEY_CURRENT_USER, kIdeKey, "Empty", "");
+    SetRaw(HKEY_CURRENT_USER, kIdeKey, "Unterminated", REG_SZ, std::string(300, 'u'));
+    SetRaw(HKEY_CURRENT_USER, kIdeKey, "Embedded", REG_SZ, std::string("ab\0cd", 5));
+    SetRaw(HKEY_CURRENT_USER, kIdeKey, "Blob", REG_BINARY, std::string(300, 'b'));
+    const RegistryKey ide = RegistryKey::Open(HKEY_CURRENT_USER, kIdeKey, KeyAccess::Read);
+    ASSERT_TRUE(ide.IsOpen());
+    for (const char* name : {"Longest", "Short", "Empty", "Unterminated", "Embedded", "Missing"}) {
+        EXPECT_EQ(ide.ReadLongString(name), ide.ReadString(name)) << name;
+    }
+    EXPECT_EQ(ide.ReadLongString("Longest"), longest);
+    EXPECT_EQ(ide.ReadLongString("Unterminated"), std::string(300, 'u'));
+    EXPECT_EQ(MessageOf([&] { ide.ReadLongString("Blob"); }), "Invalid data type for 'Blob'");
+    EXPECT_EQ(RegistryKey().ReadLongString("Longest"), std::nullopt);
+}
+
 TEST_F(RegistryAccess, NonStringValuesRaiseInvalidDataType) {
     SetDword(HKEY_CURRENT_USER, kIdeKey, "Count", 7);
     SetRaw(HKEY_CURRENT_USER, kIdeKey, "Blob", REG_BINARY, "\x01\x02");
