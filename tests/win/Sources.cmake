@@ -11,6 +11,7 @@ set(KITSETUP_WIN_TEST_SOURCES
   FileCreationTest.cpp
   FileOperationsTest.cpp
   FileReplacementTest.cpp
+  FileTransferTest.cpp
   HelpMergeTest.cpp
   HostTest.cpp
   IniFileTest.cpp
