@@ -33,6 +33,9 @@ long long gBytesWritten = 0;
 long long gBytesCopied = 0;
 long long gBytesAllocated = 0;
 long long gBoxesClosed = 0;
+// Passes over a key's values: each starts at index 0. Asking a key for its
+// sizes (RegQueryInfoKeyA) lists nothing.
+long long gListings = 0;
 
 // Counts one call of a counted function and adds the time spent in it.
 class Timed {
@@ -80,6 +83,7 @@ LONG WINAPI CountRegQueryInfoKeyA(HKEY a, LPSTR b, LPDWORD c, LPDWORD d, LPDWORD
 LONG WINAPI CountRegEnumValueA(HKEY a, DWORD b, LPSTR c, LPDWORD d, LPDWORD e, LPDWORD f,
                                LPBYTE g, LPDWORD h) {
     Timed timed(kRegEnumValueA);
+    if (b == 0) ++gListings;
     return KITBENCH_REAL(RegEnumValueA)(a, b, c, d, e, f, g, h);
 }
 LONG WINAPI CountRegDeleteValueA(HKEY a, LPCSTR b) {
@@ -252,7 +256,7 @@ void ResetCounters() {
     std::fill(std::begin(gCalls), std::end(gCalls), 0);
     std::fill(std::begin(gSeconds), std::end(gSeconds), 0.0);
     gPeakBeforeBox = 0;
-    gBytesRead = gBytesWritten = gBytesCopied = gBytesAllocated = gBoxesClosed = 0;
+    gBytesRead = gBytesWritten = gBytesCopied = gBytesAllocated = gBoxesClosed = gListings = 0;
 }
 
 double BoxSeconds() { return gSeconds[kMessageBoxA]; }
@@ -266,6 +270,7 @@ void AddCallFigures(Figures& figures) {
     figures["bytes_written"] = static_cast<double>(gBytesWritten);
     figures["bytes_copied"] = static_cast<double>(gBytesCopied);
     figures["bytes_allocated"] = static_cast<double>(gBytesAllocated);
+    figures["listings"] = static_cast<double>(gListings);
     for (const Wrapper& wrapper : kWrappers) {
         figures[std::string("calls.") + wrapper.function] = static_cast<double>(gCalls[wrapper.id]);
         figures[std::string("seconds.") + wrapper.function] = gSeconds[wrapper.id];

@@ -118,7 +118,7 @@ Verdict Judge(IdeRuns& runs) {
     verdict.floorMedian = Median(runs.floorSeconds);
     verdict.medianRatio = verdict.requestMedian / verdict.floorMedian;
     verdict.memoryGrowth = runs.largePeak - runs.small["peak_before_box"];
-    verdict.listings = middle["calls.RegQueryInfoKeyA"];
+    verdict.listings = middle["listings"];
     verdict.enumerations = middle["calls.RegEnumValueA"];
     verdict.timeMet = verdict.ratio <= kTimeTarget;
     verdict.memoryMet = verdict.memoryGrowth <= kMemoryGrowthAllowance;
